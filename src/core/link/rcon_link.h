@@ -1,0 +1,57 @@
+#pragma once
+// The one road to the server: SendRconCommand sends one datagram, keeps the 700 ms reply
+// window open while everything else goes on, and returns the cleaned reply (empty when
+// nothing came). One request at a time; other senders queue, first come, first served.
+#include <memory>
+#include <string>
+
+#include "../form/form1.h"
+#include "../runtime/reactor.h"
+#include "../runtime/task.h"
+#include "../runtime/wait_queue.h"
+#include "logs.h"
+
+namespace vorstel {
+
+class RconLink {
+public:
+    static constexpr int kReplyWindowMs = 700;
+
+    RconLink(Reactor& reactor, Form1& form, TrafficLog& traffic);
+    ~RconLink();
+
+    // Callers wait for the link first; SendRconCommand still queues a caller that did not.
+    Task<std::string> SendRconCommand(std::string command);
+    // Returns once no request is in flight and every earlier waiter has had its turn.
+    Task<void> WaitForLink();
+
+    bool busy() const { return form_.rconwait.value(); }
+    void CloseSocket() { UDPClient->close(); }
+    bool socketOpen() const { return UDPClient->isOpen(); }
+
+    // Five bytes that open every request.
+    std::string OobPrefix = std::string("\xFF\xFF\xFF\xFF\x02", 5);
+
+    std::uint64_t requestsSent() const { return requests_; }
+
+private:
+    void OnDataArrival();
+    void OnReplyWindowClosed();
+    void SetGuardedEnabled(bool on);
+    void WakeWaiters();
+
+    Reactor& reactor_;
+    Form1& form_;
+    TrafficLog& traffic_;
+    std::unique_ptr<DatagramSocket> UDPClient;
+    std::unique_ptr<Timer> Timer2;
+    std::string LastReply;
+    int WaitState = 0;
+    WaitQueue linkWaiters_;
+    WaitQueue windowWaiters_;
+    bool wakePosted_ = false;
+    std::uint64_t requests_ = 0;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace vorstel
