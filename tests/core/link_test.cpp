@@ -1,0 +1,263 @@
+// The rcon exchange: request bytes, reply cleaning, the fixed reply window, the queue of
+// senders and the traffic log.
+#include <gtest/gtest.h>
+
+#include "link/reply.h"
+#include "support.h"
+#include "watchdog.h"
+
+namespace vorstel {
+namespace {
+
+using test::Reply;
+using test::ScriptedServer;
+using test::Started;
+
+const std::string kOob("\xFF\xFF\xFF\xFF\x02", 5);
+
+class LinkTest : public ::testing::Test {
+protected:
+    LinkTest() : server(reactor.network(), Peer{"127.0.0.1", 12203}), w(reactor, desktop, calendar, dir.path()) {
+        server.Attach(reactor);
+    }
+
+    Started<std::string> Send(const std::string& command) {
+        return Started<std::string>(w.scope, w.link.SendRconCommand(command));
+    }
+    // Sends after waiting for the link, as every sender does.
+    static Task<std::string> WaitThenSend(RconLink& link, std::string command) {
+        co_await link.WaitForLink();
+        co_return co_await link.SendRconCommand(command);
+    }
+
+    VirtualReactor reactor;
+    test::RecordingDesktop desktop;
+    FixedCalendar calendar;
+    test::TempDir dir;
+    ScriptedServer server;
+    Watchdog w;
+};
+
+TEST(RequestDatagram, FramesConsoleCommandsAndTheStatusQuery) {
+    EXPECT_EQ(RequestDatagram(kOob, "myWord", "status"), kOob + " rcon myWord status");
+    EXPECT_EQ(RequestDatagram(kOob, "", "status"), kOob + " rcon  status");
+    EXPECT_EQ(RequestDatagram(kOob, "pw", "getstatus"), kOob + " getstatus");
+    // Only the exact word is the status query.
+    EXPECT_EQ(RequestDatagram(kOob, "pw", "getstatus x"), kOob + " rcon pw getstatus x");
+    EXPECT_EQ(RequestDatagram(kOob, "pw", "GETSTATUS"), kOob + " rcon pw GETSTATUS");
+    EXPECT_EQ(RequestDatagram(kOob, "p w\"", "say \"hi\""), kOob + " rcon p w\" say \"hi\"");
+}
+
+TEST(CleanReply, DropsTheHeaderRemovesPrintAndWidensLineFeeds) {
+    EXPECT_EQ(CleanReply(Reply("map: dm/mohdm6\nnum\n")), "map: dm/mohdm6\r\nnum\r\n");
+    EXPECT_EQ(CleanReply(Reply("")), "");
+    // Shorter than a header: kept whole, still cleaned.
+    EXPECT_EQ(CleanReply("ab\nprintc"), "ab\r\nc");
+    EXPECT_EQ(CleanReply(std::string(10, 'x')), std::string(10, 'x'));
+    EXPECT_EQ(CleanReply(std::string(11, 'x')), "");
+    // "print" goes wherever it stands, a player's name included, and only in lower case.
+    EXPECT_EQ(CleanReply(Reply("  1 Sprinter Print\n")), "  1 Ser Print\r\n");
+    EXPECT_EQ(CleanReply(Reply("prprintint")), "print");
+    // An existing CR LF gains a second CR, as the server never sends one.
+    EXPECT_EQ(CleanReply(Reply("a\r\n")), "a\r\r\n");
+    EXPECT_EQ(CleanReply(std::string("\xFF\xFF\xFF\xFF\x01statusResponse\n\\k\\v", 24)), "Response\r\n\\k\\v");
+}
+
+TEST_F(LinkTest, SendsTheRequestBytesToTheConfiguredServer) {
+    w.form.txtPWD.setText("");
+    auto a = Send("status");
+    reactor.advance(700);
+    w.form.txtPWD.setText("se cret");
+    auto b = Send("getstatus");
+    reactor.advance(700);
+    auto c = Send("say \"hi there\"");
+    reactor.advance(700);
+    ASSERT_EQ(server.received.size(), 3u);
+    EXPECT_EQ(server.received[0].data, kOob + " rcon  status");
+    EXPECT_EQ(server.received[1].data, kOob + " getstatus");
+    EXPECT_EQ(server.received[2].data, kOob + " rcon se cret say \"hi there\"");
+    EXPECT_TRUE(a.done() && b.done() && c.done());
+}
+
+TEST_F(LinkTest, EveryRequestTakesExactlyTheWholeReplyWindow) {
+    server.script = {{{Reply("fast\n"), 20}}, {}};
+    auto first = Send("cheats");
+    reactor.advance(699);
+    EXPECT_FALSE(first.done()) << "a reply must not shorten the window";
+    EXPECT_TRUE(w.link.busy());
+    reactor.advance(1);
+    ASSERT_TRUE(first.done());
+    EXPECT_EQ(first.value(), "fast\r\n");
+    EXPECT_FALSE(w.link.busy());
+
+    auto second = Send("cheats");
+    reactor.runUntil([&] { return second.done(); });
+    EXPECT_EQ(reactor.nowMs(), 1400);
+    EXPECT_EQ(second.value(), "");
+}
+
+TEST_F(LinkTest, OnlyTheFirstDatagramOfAReplyCounts) {
+    server.script = {{{Reply("part one\n"), 5}, {Reply("part two\n"), 6}}, {}};
+    auto r = Send("status");
+    reactor.runUntil([&] { return r.done(); });
+    EXPECT_EQ(r.value(), "part one\r\n");
+    // The rest of that reply does not leak into the next request either.
+    auto next = Send("status");
+    reactor.runUntil([&] { return next.done(); });
+    EXPECT_EQ(next.value(), "");
+}
+
+TEST_F(LinkTest, ALateDatagramBecomesTheNextRequestsResult) {
+    server.script = {{{Reply("late\n"), 900}}, {}, {{Reply("own\n"), 10}}};
+    auto first = Send("a");
+    reactor.runUntil([&] { return first.done(); });
+    EXPECT_EQ(first.value(), "");
+    // The socket stayed open, so the late datagram lands in the buffer between requests...
+    reactor.advance(300);
+    auto second = Send("b");
+    reactor.runUntil([&] { return second.done(); });
+    EXPECT_EQ(second.value(), "late\r\n");
+    // ...but a request that gets its own reply returns that one.
+    auto third = Send("c");
+    reactor.runUntil([&] { return third.done(); });
+    EXPECT_EQ(third.value(), "own\r\n");
+}
+
+TEST_F(LinkTest, SendersArrivingMidWindowWaitAndAreServedInOrder) {
+    auto first = Send("one");
+    reactor.advance(100);
+    Started<std::string> second(w.scope, WaitThenSend(w.link, "two"));
+    reactor.advance(100);
+    Started<std::string> third(w.scope, WaitThenSend(w.link, "three"));
+    reactor.runUntil([&] { return third.done(); });
+    ASSERT_EQ(server.received.size(), 3u);
+    EXPECT_EQ(server.received[0].data, kOob + " rcon myWord one");
+    EXPECT_EQ(server.received[1].data, kOob + " rcon myWord two");
+    EXPECT_EQ(server.received[2].data, kOob + " rcon myWord three");
+    // Never two in flight: each request leaves only after the previous window closed.
+    EXPECT_EQ(server.received[0].atMs, 1);
+    EXPECT_EQ(server.received[1].atMs, 701);
+    EXPECT_EQ(server.received[2].atMs, 1401);
+    EXPECT_EQ(reactor.nowMs(), 2100);
+}
+
+TEST_F(LinkTest, ADirectSenderDuringAWindowStillWaitsItsTurn) {
+    auto first = Send("one");
+    reactor.advance(10);
+    auto second = Send("two");
+    reactor.advance(600);
+    EXPECT_EQ(server.received.size(), 1u);
+    reactor.runUntil([&] { return second.done(); });
+    ASSERT_EQ(server.received.size(), 2u);
+    EXPECT_GE(server.received[1].atMs, 700);
+}
+
+TEST_F(LinkTest, DisablesTheGuardedElementsOnlyWhileARequestIsInFlight) {
+    auto r = Send("status");
+    for (auto* e : w.form.linkGuarded()) EXPECT_FALSE(e->enabled()) << e->name();
+    EXPECT_TRUE(w.form.rconwait.value());
+    EXPECT_FALSE(w.form.rconwait.visible());
+    reactor.advance(700);
+    for (auto* e : w.form.linkGuarded()) EXPECT_TRUE(e->enabled()) << e->name();
+    EXPECT_TRUE(w.form.Command3.enabled());
+    EXPECT_FALSE(w.form.rconwait.value());
+}
+
+TEST_F(LinkTest, ConnectionFieldsAreReadAfreshForEveryRequest) {
+    ScriptedServer other(reactor.network(), Peer{"127.0.0.1", 27960});
+    auto a = Send("one");
+    reactor.advance(700);
+    w.form.txtPORT.setText("27960");
+    auto b = Send("two");
+    reactor.advance(700);
+    EXPECT_EQ(server.received.size(), 1u);
+    ASSERT_EQ(other.received.size(), 1u);
+    // A port that is not a number leaves the last one in use.
+    w.form.txtPORT.setText("12x");
+    auto c = Send("three");
+    reactor.advance(700);
+    EXPECT_EQ(other.received.size(), 2u);
+    w.form.txtPORT.setText(" 12203 ");
+    auto d = Send("four");
+    reactor.advance(700);
+    EXPECT_EQ(server.received.size(), 2u);
+}
+
+TEST_F(LinkTest, BadConnectionSettingsYieldAnEmptyReplyAfterTheWindow) {
+    for (const char* host : {"no such host", "", "300.1.1.1", "mohserver.example"}) {
+        w.form.txtSVR.setText(host);
+        auto r = Send("status");
+        reactor.runUntil([&] { return r.done(); });
+        EXPECT_EQ(r.value(), "") << host;
+    }
+    w.form.txtSVR.setText("127.0.0.1");
+    w.form.txtPORT.setText("99999");
+    auto r = Send("status");
+    reactor.runUntil([&] { return r.done(); });
+    EXPECT_EQ(r.value(), "");
+    EXPECT_EQ(reactor.nowMs(), 5 * 700);
+    EXPECT_TRUE(server.received.empty());
+}
+
+TEST_F(LinkTest, AGarbageDatagramIsJustText) {
+    const std::string garbage("\x00\x01\xFE\n\x7Fprint", 10);
+    server.script = {{{garbage, 1}}};
+    auto r = Send("status");
+    reactor.runUntil([&] { return r.done(); });
+    EXPECT_EQ(r.value(), std::string("\x00\x01\xFE\r\n\x7F", 6));
+}
+
+TEST_F(LinkTest, TrafficLogHoldsEachRequestAndReplySinceItsRestart) {
+    server.script = {{{Reply("a\nb\n"), 5}}, {}, {}};
+    auto a = Send("status");
+    reactor.advance(700);
+    auto b = Send("cheats");
+    reactor.advance(700);
+    EXPECT_EQ(test::ReadFile(dir / "activity.log"),
+              "Rcon request: \r\nstatus\r\nRcon output:\r\na\r\nb\r\n\r\n"
+              "Rcon request: \r\ncheats\r\nRcon output:\r\n\r\n");
+    w.traffic.Restart();
+    EXPECT_EQ(test::ReadFile(dir / "activity.log"), "");
+    auto c = Send("say x");
+    reactor.advance(700);
+    EXPECT_EQ(test::ReadFile(dir / "activity.log"), "Rcon request: \r\nsay x\r\nRcon output:\r\n\r\n");
+}
+
+TEST_F(LinkTest, DetectionLogAppendsDatedLines) {
+    calendar.current = {2026, 12, 5, 9, 7, 3};
+    w.AppendDetectionLog("Cheat Detected!! Player: x");
+    calendar.current = {2027, 1, 31, 23, 59, 59};
+    w.AppendDetectionLog("second");
+    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"),
+              "2026-12-05 09:07:03 Cheat Detected!! Player: x\r\n2027-01-31 23:59:59 second\r\n");
+    w.detections.Empty();
+    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "");
+}
+
+TEST_F(LinkTest, UnwritableLogsNeverStopARequest) {
+    std::filesystem::create_directory(dir / "activity.log");  // a folder where the file should be
+    server.script = {{{Reply("ok\n"), 1}}};
+    auto r = Send("status");
+    reactor.runUntil([&] { return r.done(); });
+    EXPECT_EQ(r.value(), "ok\r\n");
+    std::filesystem::create_directory(dir / "vorstel.log");
+    w.AppendDetectionLog("lost");  // must not throw
+}
+
+TEST_F(LinkTest, DestroyingAWaitingSenderLeavesTheQueueIntact) {
+    auto first = Send("one");
+    {
+        TaskScope shortLived;
+        shortLived.spawn([](RconLink& link) -> Task<void> {
+            co_await link.WaitForLink();
+            co_await link.SendRconCommand("never");
+        }(w.link));
+    }
+    Started<std::string> third(w.scope, WaitThenSend(w.link, "three"));
+    reactor.runUntil([&] { return third.done(); });
+    ASSERT_EQ(server.received.size(), 2u);
+    EXPECT_EQ(server.received[1].data, kOob + " rcon myWord three");
+}
+
+}  // namespace
+}  // namespace vorstel

@@ -1,0 +1,100 @@
+// Coroutine tasks and the scope that owns detached ones.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "runtime/task.h"
+#include "runtime/wait_queue.h"
+
+namespace vorstel {
+namespace {
+
+Task<int> Depth(int n) {
+    if (n == 0) co_return 0;
+    co_return 1 + co_await Depth(n - 1);
+}
+
+Task<int> Loop(int n) {
+    int sum = 0;
+    for (int i = 0; i < n; ++i) sum += co_await [](int v) -> Task<int> { co_return v; }(1);
+    co_return sum;
+}
+
+Task<void> Parked(WaitQueue& q, std::vector<int>& log, int id) {
+    co_await q.wait();
+    log.push_back(id);
+}
+
+Task<void> Throws() {
+    throw std::runtime_error("boom");
+    co_return;
+}
+
+TEST(Task, IsLazyAndReturnsItsValue) {
+    bool started = false;
+    auto t = [](bool& s) -> Task<int> {
+        s = true;
+        co_return 42;
+    }(started);
+    EXPECT_FALSE(started);
+    TaskScope scope;
+    int got = 0;
+    scope.spawn([](Task<int> inner, int& out) -> Task<void> { out = co_await inner; }(std::move(t), got));
+    EXPECT_TRUE(started);
+    EXPECT_EQ(got, 42);
+    EXPECT_EQ(scope.size(), 0u);
+}
+
+TEST(Task, LongChainsOfAwaitsDoNotGrowTheStack) {
+    TaskScope scope;
+    int got = -1;
+    scope.spawn([](int& out) -> Task<void> { out = co_await Loop(1000000); }(got));
+    EXPECT_EQ(got, 1000000);
+    scope.spawn([](int& out) -> Task<void> { out = co_await Depth(2000); }(got));
+    EXPECT_EQ(got, 2000);
+}
+
+TEST(Task, ExceptionsReachTheAwaiterAndTheScopesHandler) {
+    TaskScope scope;
+    std::string caught;
+    scope.spawn([](std::string& c) -> Task<void> {
+        try {
+            co_await Throws();
+        } catch (const std::exception& e) {
+            c = e.what();
+        }
+    }(caught));
+    EXPECT_EQ(caught, "boom");
+
+    std::string reported;
+    scope.setErrorHandler([&](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& x) {
+            reported = x.what();
+        }
+    });
+    scope.spawn(Throws());
+    EXPECT_EQ(reported, "boom");
+    EXPECT_EQ(scope.size(), 0u);
+}
+
+TEST(TaskScope, ParkedTasksResumeInArrivalOrderAndDieWithTheScope) {
+    WaitQueue q;
+    std::vector<int> log;
+    {
+        TaskScope scope;
+        for (int i = 1; i <= 3; ++i) scope.spawn(Parked(q, log, i));
+        EXPECT_EQ(scope.size(), 3u);
+        EXPECT_TRUE(q.resumeOne());
+        EXPECT_EQ(log, std::vector<int>{1});
+        EXPECT_EQ(scope.size(), 2u);
+    }
+    // The destroyed waiters unhooked themselves.
+    EXPECT_TRUE(q.empty());
+    EXPECT_FALSE(q.resumeOne());
+    EXPECT_EQ(log, std::vector<int>{1});
+}
+
+}  // namespace
+}  // namespace vorstel

@@ -1,0 +1,118 @@
+#pragma once
+// Shared scaffolding for tests in virtual time.
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "runtime/calendar.h"
+#include "runtime/desktop.h"
+#include "runtime/task.h"
+#include "runtime/virtual_reactor.h"
+
+namespace vorstel::test {
+
+class RecordingDesktop : public Desktop {
+public:
+    std::vector<std::string> calls;
+    std::string clipboard = "(untouched)";
+    void clearClipboard() override {
+        calls.push_back("clear");
+        clipboard.clear();
+    }
+    void setClipboardText(const std::string& text) override {
+        calls.push_back("set:" + text);
+        clipboard = text;
+    }
+};
+
+// A fresh, empty working directory, removed afterwards.
+class TempDir {
+public:
+    TempDir() {
+        std::random_device rd;
+        path_ = std::filesystem::temp_directory_path() / ("vorstel-test-" + std::to_string(rd()) + std::to_string(rd()));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string ReadFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Starts a task in the scope and keeps its result for the test to look at.
+template <typename T>
+class Started {
+public:
+    Started(TaskScope& scope, Task<T> task) : result_(std::make_shared<std::optional<T>>()) {
+        scope.spawn(Keep(std::move(task), result_));
+    }
+    bool done() const { return result_->has_value(); }
+    const T& value() const { return **result_; }
+
+private:
+    static Task<void> Keep(Task<T> task, std::shared_ptr<std::optional<T>> out) { out->emplace(co_await task); }
+    std::shared_ptr<std::optional<T>> result_;
+};
+
+// A scripted peer on the virtual network: records what it receives and answers each
+// datagram with the replies queued for it.
+class ScriptedServer {
+public:
+    ScriptedServer(VirtualNetwork& net, Peer at)
+        : endpoint_(net.bind(at, [this](const std::string& d, const Peer& from) { OnDatagram(d, from); })) {}
+
+    struct Received {
+        std::int64_t atMs;
+        std::string data;
+        Peer from;
+    };
+    std::vector<Received> received;
+    // Each entry answers one datagram, in order: a list of reply datagrams, each sent after
+    // its delay in milliseconds. Datagrams beyond the script get no answer.
+    struct Reply {
+        std::string data;
+        std::int64_t delayMs = 0;
+    };
+    std::vector<std::vector<Reply>> script;
+
+    void Attach(VirtualReactor& reactor) { reactor_ = &reactor; }
+
+private:
+    void OnDatagram(const std::string& d, const Peer& from) {
+        received.push_back({reactor_ ? reactor_->nowMs() : 0, d, from});
+        const std::size_t index = received.size() - 1;
+        if (index >= script.size()) return;
+        for (const auto& r : script[index]) {
+            if (r.delayMs == 0 || !reactor_) {
+                endpoint_->sendTo(r.data, from);
+            } else {
+                auto* ep = endpoint_.get();
+                reactor_->schedule(reactor_->nowMs() + r.delayMs, [ep, r, from] { ep->sendTo(r.data, from); });
+            }
+        }
+    }
+
+    std::unique_ptr<VirtualNetwork::Endpoint> endpoint_;
+    VirtualReactor* reactor_ = nullptr;
+};
+
+inline std::string Reply(const std::string& text) { return std::string("\xFF\xFF\xFF\xFF\x01print\n", 11) + text; }
+
+}  // namespace vorstel::test
