@@ -1,0 +1,48 @@
+#pragma once
+// The window: Qt widgets bound both ways to the elements of Form1. It adds no behaviour of
+// its own; every reaction lives in the core.
+#include <QMainWindow>
+
+#include "watchdog.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QCheckBox;
+class QTabWidget;
+
+namespace vorstel {
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(Watchdog& watchdog, QWidget* parent = nullptr);
+
+signals:
+    // Shutdown has finished: the program may end.
+    void shutdownFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* BuildMainSetup();
+    QWidget* Bind(Element& e, QWidget* w);
+    QLabel* BindLabel(Label& l);
+    QPushButton* BindButton(Button& b);
+    QCheckBox* BindCheckBox(CheckBox& c);
+    QLineEdit* BindLineEdit(TextBox& t);
+    QPlainTextEdit* BindPane(TextBox& t);
+    QWidget* CaptionAroundBox(Label& caption, TextBox& box);
+
+    Watchdog& watchdog_;
+    QTabWidget* tabs_ = nullptr;
+    bool shutdownDone_ = false;
+};
+
+// Latin-1 at the boundary: the core keeps the server's bytes as they are.
+QString ToQt(const std::string& s);
+std::string FromQt(const QString& s);
+
+}  // namespace vorstel
