@@ -1,0 +1,111 @@
+// Scenario files and the scripted life of the server over virtual time.
+#include <filesystem>
+
+#include "sim_fixture.h"
+
+namespace vorstel::sim::testing {
+namespace {
+
+TEST(ScenarioFile, BrokenFilesNameTheLine) {
+    struct Case {
+        std::string text;
+        int line;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"# fine\n\nmap dm/mohdm6\nmapp dm/mohdm1\n", 4, "unknown setting \"mapp\""},
+        {"cvar g_gametypestring \"Free-For-All\ncvar x 1", 1, "missing closing quote"},
+        {"cvar lonely\n", 1, "cvar needs a name and a value"},
+        {"maxclients 65\n", 1, "maxclients needs a whole number from 1 to 64, not \"65\""},
+        {"end\n", 1, "end without a player"},
+        {"map dm/mohdm6\r\nplayer Bob\r\n  ping fast\r\nend\r\n", 3, "ping needs a whole number from 0 to 99999, not \"fast\""},
+        {"player Bob\n  state dead\nend\n", 2, "state is active, connecting or zombie, not \"dead\""},
+        {"player Bob\n  join 1O\nend\n", 2, "join needs a time in seconds, not \"1O\""},
+        {"player Bob\n  join 60\n  leave 30\nend\n", 4, "player \"Bob\" leaves before joining"},
+        {"player Bob\n  colour red\nend\n", 2, "unknown player setting \"colour\""},
+        {"\n\nplayer Bob\n  ping 5\n", 3, "player \"Bob\" has no end line"},
+        {"player\n", 1, "player needs a name"},
+        {std::string("\x7F" "ELF\x01\n\0", 7), 1, "unknown setting \"\x7F" "ELF\x01\""},
+    };
+    for (const Case& c : cases) {
+        ScenarioResult r = ParseScenario(c.text);
+        EXPECT_FALSE(r) << c.text;
+        EXPECT_EQ(r.errorLine, c.line) << c.text;
+        EXPECT_EQ(r.error, "line " + std::to_string(c.line) + ": " + c.message);
+    }
+}
+
+TEST(ScenarioFile, LoadsFromDiskOrSaysWhyNot) {
+    ScenarioResult demo = LoadScenarioFile(VORSTEL_SCENARIO_DIR "/demo.scn");
+    ASSERT_TRUE(demo) << demo.error;
+    EXPECT_EQ(demo.scenario->players.size(), DemoScenario().players.size());
+
+    EXPECT_EQ(LoadScenarioFile("/nonexistent/x.scn").error, "cannot read scenario file /nonexistent/x.scn");
+    EXPECT_FALSE(LoadScenarioFile(VORSTEL_SCENARIO_DIR));
+}
+
+TEST(DemoScenario, PlaysTwoMinutesOfArrivalAndALaterDeparture) {
+    SimFixture sim(DemoScenario());
+    SimServer& server = sim.server;
+    EXPECT_EQ(server.cvar("mapname"), "dm/mohdm6");
+    EXPECT_EQ(server.cvar("g_gametypestring"), "Free-For-All");
+    EXPECT_EQ(server.cvar("clientban"), "-1");
+    EXPECT_EQ(server.cvar("versionvorstel"), "1.0");
+    EXPECT_EQ(server.cvar("sv_vorstel"), std::nullopt);
+    ASSERT_EQ(server.players().size(), 5u);
+    EXPECT_EQ(*server.findPlayer("kr4nk")->var("cg_3rd_person"), "1");
+    EXPECT_EQ(*server.findPlayer("Big Bad Wolf")->var("cg_3rd_person"), "0");
+
+    sim.reactor.advance(124'999);
+    EXPECT_EQ(server.findPlayer("Unknown Soldier"), nullptr);
+    sim.reactor.advance(1);
+    ASSERT_NE(server.findPlayer("Unknown Soldier"), nullptr);
+    EXPECT_EQ(server.findPlayer("Unknown Soldier")->clientNum, 5);
+    EXPECT_EQ(server.players().size(), 6u);
+
+    sim.reactor.advance(600'000 - 125'000);
+    EXPECT_EQ(server.findPlayer("Schnitzel"), nullptr);
+    EXPECT_EQ(server.players().size(), 5u);
+}
+
+TEST(Scripting, LeaveRemovesOnlyThePlayerWhoJoined) {
+    SimFixture sim("player Bob\n join 10\n leave 60\nend\nplayer Carl\n join 20\n leave 30\nend\n");
+    sim.reactor.advance(20'000);
+    EXPECT_EQ(sim.server.findPlayer("Bob")->clientNum, 0);
+    EXPECT_EQ(sim.server.findPlayer("Carl")->clientNum, 1);
+    EXPECT_EQ(sim.ask("clientkick 0"), "");
+    EXPECT_EQ(sim.server.addPlayer(Player{.name = "Dora"}), 0);  // takes Bob's old slot
+    sim.reactor.advance(60'000);
+    EXPECT_NE(sim.server.findPlayer("Dora"), nullptr);
+    EXPECT_EQ(sim.server.findPlayer("Carl"), nullptr);
+}
+
+TEST(Scripting, TimedActionsAndTheCompanionMod) {
+    SimFixture sim("mod versionvorstel 1.0\nmaxclients 2\ncvar sv_hostname Original\n");
+    EXPECT_EQ(sim.server.addPlayer(Player{.name = "A"}), 0);
+    EXPECT_EQ(sim.server.addPlayer(Player{.clientNum = 1, .name = "B"}), 1);
+    EXPECT_EQ(sim.server.addPlayer(Player{.name = "C"}), -1);  // full
+
+    sim.server.at(5'000, [](SimServer& s) { s.postBanRequest(1, "teamkilling"); });
+    sim.server.at(3'000, [](SimServer& s) { s.changeMap("obj/obj_team1"); });
+    sim.server.at(3'000, [](SimServer& s) { s.postBanRequest(0); });
+    sim.reactor.advance(3'000);
+    EXPECT_EQ(sim.ask("clientban"), "\"clientban\" is:\"0\" default:\"-1\"\n");
+    EXPECT_EQ(sim.ask("status").substr(0, 19), "map: obj/obj_team1\n");
+    sim.reactor.advance(2'000);
+    EXPECT_EQ(sim.server.cvar("clientban"), "1@teamkilling");
+
+    // A restart forgets what was set at run time but keeps the players.
+    sim.ask("set sv_vorstel 1");
+    sim.ask("set sv_hostname Changed");
+    sim.server.at(9'000, [](SimServer& s) { s.restart(); });
+    sim.reactor.advance(4'000);
+    EXPECT_EQ(sim.ask("sv_vorstel"), "Unknown command \"sv_vorstel\"\n");
+    EXPECT_EQ(sim.server.cvar("sv_hostname"), "Original");
+    EXPECT_EQ(sim.server.cvar("clientban"), "-1");
+    EXPECT_EQ(sim.server.cvar("mapname"), "dm/mohdm1");
+    EXPECT_EQ(sim.server.players().size(), 2u);
+}
+
+}  // namespace
+}  // namespace vorstel::sim::testing

@@ -1,0 +1,73 @@
+#pragma once
+// A simulated server on virtual time whose replies are captured as they are transmitted.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/virtual_reactor.h"
+#include "sim_server.h"
+
+namespace vorstel::sim::testing {
+
+inline const Peer kClient{"10.1.1.1", 50000};
+
+// A connectionless datagram: four FF bytes, the direction byte, the line.
+inline std::string Oob(const std::string& line, char direction = '\x02') {
+    return std::string(4, '\xFF') + direction + line;
+}
+
+inline std::string Rcon(const std::string& command, const std::string& password = "myWord") {
+    return Oob(" rcon " + password + " " + command);
+}
+
+inline Scenario MustParse(const std::string& text) {
+    ScenarioResult r = ParseScenario(text);
+    EXPECT_TRUE(r) << r.error;
+    return r ? *r.scenario : Scenario{};
+}
+
+struct Sent {
+    std::int64_t atMs;
+    std::string data;
+    Peer to;
+};
+
+class SimFixture {
+public:
+    explicit SimFixture(const std::string& scenarioText = "", const std::string& password = "myWord")
+        : SimFixture(MustParse(scenarioText), password) {}
+
+    explicit SimFixture(Scenario scenario, const std::string& password = "myWord")
+        : server(reactor, std::move(scenario), password) {
+        server.transmit = [this](const std::string& data, const Peer& to) {
+            sent.push_back(Sent{reactor.nowMs(), data, to});
+        };
+    }
+
+    // Every datagram sent back for one raw datagram, without waiting for delayed ones.
+    std::vector<std::string> exchange(const std::string& datagram, const Peer& from = kClient) {
+        const std::size_t before = sent.size();
+        server.receive(datagram, from);
+        std::vector<std::string> out;
+        for (std::size_t i = before; i < sent.size(); ++i) out.push_back(sent[i].data);
+        return out;
+    }
+
+    // The text of the one reply datagram to an rcon command, its header checked and removed.
+    std::string ask(const std::string& command, const std::string& password = "myWord") {
+        std::vector<std::string> replies = exchange(Rcon(command, password));
+        if (replies.size() != 1) {
+            ADD_FAILURE() << command << ": " << replies.size() << " datagrams";
+            return {};
+        }
+        EXPECT_EQ(replies[0].substr(0, 11), kPrintHeader);
+        return replies[0].substr(11);
+    }
+
+    VirtualReactor reactor;
+    SimServer server;
+    std::vector<Sent> sent;
+};
+
+}  // namespace vorstel::sim::testing

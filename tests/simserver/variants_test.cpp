@@ -1,0 +1,118 @@
+// The ways in which real servers differ from the original game.
+#include <cstdio>
+
+#include "sim_fixture.h"
+
+namespace vorstel::sim::testing {
+namespace {
+
+class VariantsTest : public SimFixture, public ::testing::Test {
+public:
+    VariantsTest() : SimFixture("player Bob\nend\n") {}
+    void use(Variants v) { server.setVariants(v); }
+};
+
+TEST_F(VariantsTest, ColourCodesFollowCvarValues) {
+    use({.colourCodes = true});
+    EXPECT_EQ(ask("cheats"), "\"cheats\" is:\"0^7\" default:\"0^7\"\n");
+}
+
+TEST_F(VariantsTest, SilentUnknownsSendOnlyTheHeader) {
+    use({.silentUnknown = true});
+    EXPECT_EQ(ask("sv_vorstel"), "");
+    EXPECT_EQ(ask("cheats"), "\"cheats\" is:\"0\" default:\"0\"\n");
+}
+
+TEST_F(VariantsTest, EchoesOfSayAndKick) {
+    use({.sayEcho = true, .kickEcho = true});
+    EXPECT_EQ(ask("say hi  \"there you\""), "broadcast: print \"console: hi there you\n\"\n");
+    EXPECT_EQ(ask("say"), "");
+    EXPECT_EQ(ask("clientkick 0"), "broadcast: print \"Bob^7 was kicked\n\"\n");
+}
+
+TEST_F(VariantsTest, SmallBufferCutsBetweenPrintsEvenMidLine) {
+    server.removePlayer(0);
+    for (int i = 0; i < 20; ++i) {
+        char address[32];
+        std::snprintf(address, sizeof address, "10.0.%d.%d:12203", i, i * 7);
+        char name[16];
+        std::snprintf(name, sizeof name, "Player%02d", i);
+        server.addPlayer(Player{.name = name + std::string(i % 12, 'x'), .score = i * 3, .ping = 20 + i,
+                                .address = address, .qport = 1000 + i, .rate = 25000});
+    }
+    const std::string whole = ask("status");
+    ASSERT_EQ(whole.size(), 1627u);
+
+    use({.smallBuffer = true});
+    const std::vector<std::string> parts = exchange(Rcon("status"));
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_EQ(parts[0], kPrintHeader + whole.substr(0, 1000));  // the next print, "%7i ", did not fit
+    EXPECT_EQ(parts[1], kPrintHeader + whole.substr(1000));
+    EXPECT_EQ(whole.substr(981, 27), "Player11xxxxxxxxxxx      0 ");  // the cut falls mid-line
+
+    // One print larger than the whole buffer: what was there goes out (even nothing), the
+    // print itself is cut short.
+    use({.smallBuffer = true, .sayEcho = true});
+    const std::vector<std::string> say = exchange(Rcon("say " + std::string(1200, 'a')));
+    ASSERT_EQ(say.size(), 2u);
+    EXPECT_EQ(say[0], kPrintHeader);
+    EXPECT_EQ(say[1], kPrintHeader + ("broadcast: print \"console: " + std::string(1200, 'a')).substr(0, 1007));
+}
+
+TEST_F(VariantsTest, RawCutSpoilsALineWithALeadingBlank) {
+    use({.rawCut = true});
+    EXPECT_EQ(ask("status"), "Unknown command \"myWord\"\n");
+    EXPECT_EQ(server.commands().back(), "myWord status");
+    EXPECT_EQ(exchange(Oob("rcon  myWord   cheats")),
+              std::vector<std::string>{kPrintHeader + "\"cheats\" is:\"0\" default:\"0\"\n"});
+    EXPECT_EQ(server.commands().back(), "cheats");
+}
+
+TEST_F(VariantsTest, OneRequestEveryHalfSecondFromAnyone) {
+    use({.rateLimit = RateLimit::OnePerHalfSecond});
+    const Peer other{"10.9.9.9", 27960};
+    std::vector<std::int64_t> answered;
+    for (std::int64_t t : {0, 100, 499, 500, 999, 1000, 1400}) {
+        reactor.runUntil(t);
+        if (!exchange(Rcon("cheats"), t % 200 ? kClient : other).empty()) answered.push_back(t);
+    }
+    EXPECT_EQ(answered, (std::vector<std::int64_t>{0, 500, 1000}));
+    EXPECT_EQ(server.droppedRequests(), 4u);
+    EXPECT_EQ(server.commands().size(), 3u);
+    EXPECT_EQ(exchange(Oob("getstatus")).size(), 1u);  // the public query is not limited
+}
+
+TEST_F(VariantsTest, BucketOfTenPerAddressLeaksOneASecond) {
+    use({.rateLimit = RateLimit::BucketPerAddress});
+    auto burst = [&](int n, const Peer& from) {
+        int answered = 0;
+        for (int i = 0; i < n; ++i) answered += exchange(Rcon("cheats"), from).empty() ? 0 : 1;
+        return answered;
+    };
+    EXPECT_EQ(burst(12, kClient), 10);
+    EXPECT_EQ(burst(1, Peer{"10.1.1.1", 50001}), 0);  // same address, other port
+    EXPECT_EQ(burst(1, Peer{"10.1.1.2", 50000}), 1);
+    reactor.runUntil(999);
+    EXPECT_EQ(burst(1, kClient), 0);
+    reactor.runUntil(1000);
+    EXPECT_EQ(burst(2, kClient), 1);
+    reactor.runUntil(5000);
+    EXPECT_EQ(burst(5, kClient), 4);
+    EXPECT_EQ(server.droppedRequests(), 2u + 1 + 1 + 1 + 1);
+}
+
+TEST(VariantNames, AsTheExecutableTakesThem) {
+    Variants v;
+    for (const char* name : {"colour-codes", "silent-unknown", "small-buffer", "say-echo", "kick-echo", "raw-cut",
+                             "rate-bucket"}) {
+        EXPECT_TRUE(ApplyVariantName(name, v)) << name;
+    }
+    EXPECT_TRUE(v.colourCodes && v.silentUnknown && v.smallBuffer && v.sayEcho && v.kickEcho && v.rawCut);
+    EXPECT_EQ(v.rateLimit, RateLimit::BucketPerAddress);
+    EXPECT_TRUE(ApplyVariantName("rate-500ms", v));
+    EXPECT_EQ(v.rateLimit, RateLimit::OnePerHalfSecond);
+    EXPECT_FALSE(ApplyVariantName("colour", v));
+}
+
+}  // namespace
+}  // namespace vorstel::sim::testing
