@@ -135,14 +135,15 @@ void SimServer::answerRcon(std::string_view line, const Peer& from, const std::s
     const std::vector<Word> words = TokenizeConsoleLine(line);
     const std::string command = commandText(line);
     Output out(variants_.smallBuffer ? kSmallBufferText : kLargeBufferText);
+    const bool refused = password_.empty() || words.size() < 2 || words[1].text != password_;
     if (password_.empty()) {
         out.print("No rconpassword set on the server.\n");
-    } else if (words.size() < 2 || words[1].text != password_) {
+    } else if (refused) {
         out.print("Bad rconpassword.\n");
     } else {
         execute(command, out);
     }
-    record(command, from, datagram);
+    record(command, from, datagram, refused);
     for (std::string& d : out.finish()) send(std::move(d), from);
 }
 
@@ -403,8 +404,8 @@ std::vector<std::string> SimServer::commands() const {
     return lines;
 }
 
-void SimServer::record(std::string line, const Peer& from, const std::string& datagram) {
-    ReceivedCommand r{reactor_.nowMs(), from, std::move(line), datagram};
+void SimServer::record(std::string line, const Peer& from, const std::string& datagram, bool refused) {
+    ReceivedCommand r{reactor_.nowMs(), from, std::move(line), datagram, refused};
     if (keepRecord) {
         received_.push_back(std::move(r));
         if (onCommand) onCommand(received_.back());

@@ -61,6 +61,7 @@ struct ReceivedCommand {
     // The command as the server ran it (the text after the password), or the getstatus line.
     std::string line;
     std::string datagram;
+    bool refused = false;  // a wrong password, or none set on the server
 };
 
 class SimServer {
@@ -141,7 +142,7 @@ private:
     void printStatus(Output& out);
     void dumpUser(const std::vector<Word>& args, Output& out);
     void kick(const std::vector<Word>& args, Output& out);
-    void record(std::string line, const Peer& from, const std::string& datagram);
+    void record(std::string line, const Peer& from, const std::string& datagram, bool refused = false);
     void addScenarioPlayer(const ScenarioPlayer& sp);
 
     void send(std::string datagram, const Peer& to);

@@ -184,7 +184,8 @@ int main(int argc, char** argv) {
                              QHostAddress(QString::fromStdString(to.host)), static_cast<quint16>(to.port));
     };
     server.onCommand = [](const vorstel::sim::ReceivedCommand& c) {
-        std::printf("%s %s:%d %s\n", ClockTime().c_str(), c.from.host.c_str(), c.from.port, Printable(c.line).c_str());
+        std::printf("%s %s:%d %s%s\n", ClockTime().c_str(), c.from.host.c_str(), c.from.port, Printable(c.line).c_str(),
+                    c.refused ? "  [refused: bad password]" : "");
         std::fflush(stdout);
     };
     QObject::connect(&socket, &QUdpSocket::readyRead, &app, [&] {

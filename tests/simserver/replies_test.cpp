@@ -169,6 +169,8 @@ TEST_F(Replies, RecordsEveryAnsweredRequestInOrder) {
     EXPECT_EQ(server.received()[1].atMs, 2200);
     EXPECT_EQ(server.received()[0].datagram, Rcon("set sv_vorstel 1"));
     EXPECT_EQ(server.received()[2].from, (Peer{"10.2.2.2", 1234}));
+    EXPECT_EQ(server.received()[1].refused, true);
+    EXPECT_EQ(server.received()[2].refused, false);
     server.clearReceived();
     EXPECT_TRUE(server.commands().empty());
 }
