@@ -3,6 +3,7 @@
 
 #include "link/reply.h"
 #include "runtime/virtual_reactor.h"
+#include "null_platform.h"
 #include "watchdog.h"
 
 namespace {
@@ -28,19 +29,15 @@ void BM_CleanReply(benchmark::State& state) {
 }
 BENCHMARK(BM_CleanReply)->Arg(8)->Arg(64);
 
-class NullDesktop : public Desktop {
-    void clearClipboard() override {}
-    void setClipboardText(const std::string&) override {}
-};
-
 // One whole request with its reply, the virtual clock jumping over the window.
 void BM_RequestInVirtualTime(benchmark::State& state) {
     VirtualReactor reactor;
-    NullDesktop desktop;
+    bench::NullDesktop desktop;
+    bench::NullDialogs dialogs;
     FixedCalendar calendar;
     const auto dir = std::filesystem::temp_directory_path() / "vorstel-bench";
     std::filesystem::create_directories(dir);
-    Watchdog w(reactor, desktop, calendar, dir);
+    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
     const std::string reply = Listing(32);
     std::unique_ptr<VirtualNetwork::Endpoint> server;
     server = reactor.network().bind({"127.0.0.1", 12203},

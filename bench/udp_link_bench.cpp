@@ -10,24 +10,21 @@
 #include <filesystem>
 
 #include "qt_reactor.h"
+#include "null_platform.h"
 #include "watchdog.h"
 
 namespace {
 
 using namespace vorstel;
 
-class NullDesktop : public Desktop {
-    void clearClipboard() override {}
-    void setClipboardText(const std::string&) override {}
-};
-
 void BM_RequestOverUdp(benchmark::State& state) {
     QtReactor reactor;
-    NullDesktop desktop;
+    bench::NullDesktop desktop;
+    bench::NullDialogs dialogs;
     FixedCalendar calendar;
     const auto dir = std::filesystem::temp_directory_path() / "vorstel-udp-bench";
     std::filesystem::create_directories(dir);
-    Watchdog w(reactor, desktop, calendar, dir);
+    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
 
     QUdpSocket server;
     server.bind(QHostAddress::LocalHost, 0);

@@ -11,6 +11,7 @@
 
 #include "runtime/calendar.h"
 #include "runtime/desktop.h"
+#include "runtime/dialogs.h"
 #include "runtime/task.h"
 #include "runtime/virtual_reactor.h"
 
@@ -27,6 +28,27 @@ public:
     void setClipboardText(const std::string& text) override {
         calls.push_back("set:" + text);
         clipboard = text;
+    }
+};
+
+// Records every message box and answers from a queue (OK, or No for a question, when empty).
+class ScriptedDialogs : public Dialogs {
+public:
+    std::vector<MessageBox> shown;
+    std::vector<MessageAnswer> answers;
+    Task<MessageAnswer> Show(MessageBox box) override {
+        shown.push_back(box);
+        if (!answers.empty()) {
+            auto a = answers.front();
+            answers.erase(answers.begin());
+            co_return a;
+        }
+        co_return box.buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    }
+    std::vector<std::string> titles() const {
+        std::vector<std::string> t;
+        for (const auto& b : shown) t.push_back(b.title);
+        return t;
     }
 };
 

@@ -32,9 +32,12 @@ int main(int argc, char* argv[]) {
 
     vorstel::QtReactor reactor;
     vorstel::QtDesktop desktop;
+    vorstel::QtDialogs dialogs;
     vorstel::SystemCalendar calendar;
-    vorstel::Watchdog watchdog(reactor, desktop, calendar, QDir::currentPath().toStdString());
+    vorstel::Watchdog watchdog({reactor, desktop, dialogs, calendar}, QDir::currentPath().toStdString());
     vorstel::MainWindow window(watchdog);
+    dialogs.setParent(&window);
+    watchdog.Startup();
     QObject::connect(&window, &vorstel::MainWindow::shutdownFinished, &app, [] { QCoreApplication::exit(0); });
     vorstel::OnTerminationRequest([&window] { window.close(); });
     window.show();

@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QFrame>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -78,12 +80,10 @@ MainWindow::MainWindow(Watchdog& watchdog, QWidget* parent) : QMainWindow(parent
 
     tabs_ = new QTabWidget;
     tabs_->setObjectName("TabStrip1");
-    tabs_->addTab(BuildMainSetup(), "Main Setup");
-    for (const char* title : {"Cheat Management", "Server Management", "Penalties Management"}) {
-        auto* panel = new QWidget;
-        tabs_->addTab(panel, title);
-        tabs_->setTabEnabled(tabs_->count() - 1, false);  // their panels arrive with their rules
-    }
+    tabs_->addTab(BuildMainSetup(), Form1::kTabs[0]);
+    tabs_->addTab(BuildCheatManagement(), Form1::kTabs[1]);
+    tabs_->addTab(BuildServerManagement(), Form1::kTabs[2]);
+    tabs_->addTab(BuildPenaltiesManagement(), Form1::kTabs[3]);
     for (int i = 0; i < tabs_->count(); ++i) tabs_->widget(i)->setObjectName(QStringLiteral("Solapa%1").arg(i));
 
     auto* central = new QWidget;
@@ -97,6 +97,12 @@ MainWindow::MainWindow(Watchdog& watchdog, QWidget* parent) : QMainWindow(parent
 
     watchdog_.onCloseRequested = [this] { close(); };
     resize(700, 500);
+}
+
+// The model may outlive its widgets: stop mirroring into them.
+MainWindow::~MainWindow() {
+    for (auto* e : watchdog_.form.elements()) e->clearListeners();
+    watchdog_.onCloseRequested = nullptr;
 }
 
 QWidget* MainWindow::BuildMainSetup() {
@@ -116,11 +122,12 @@ QWidget* MainWindow::BuildMainSetup() {
     left->addWidget(BindLineEdit(f.txtPWD), 1, 2);
     left->addWidget(BindButton(f.Command1), 1, 3);
     left->addWidget(BindButton(f.Command13), 1, 4);
-    left->addWidget(CaptionAroundBox(f.Label5, f.txtMin), 2, 0, 1, 5);
-    left->addWidget(CaptionAroundBox(f.Label4, f.MinPolt), 3, 0, 1, 5);
-    left->addWidget(BindCheckBox(f.Silent), 4, 0, 1, 5);
-    left->addWidget(BindCheckBox(f.Logea), 5, 0, 1, 5);
-    left->setRowStretch(6, 1);
+    left->addWidget(CaptionAroundBoxes(f.Label5, {&f.txtMin}), 2, 0, 1, 5);
+    left->addWidget(CaptionAroundBoxes(f.Label4, {&f.MinPolt}), 3, 0, 1, 5);
+    left->addWidget(BindCheckBox(f.SoS), 4, 0, 1, 5);
+    left->addWidget(BindCheckBox(f.Silent), 5, 0, 1, 5);
+    left->addWidget(BindCheckBox(f.Logea), 6, 0, 1, 5);
+    left->setRowStretch(7, 1);
     grid->addLayout(left, 0, 0);
 
     // Right: the mini console.
@@ -141,6 +148,110 @@ QWidget* MainWindow::BuildMainSetup() {
     grid->addLayout(console, 0, 1);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(0, 1);
+
+    // The duration of the operator's ban, shown with the player actions.
+    auto* ban = new QHBoxLayout;
+    ban->addStretch(1);
+    ban->addWidget(BindOption(f.Option1));
+    ban->addWidget(CaptionAroundBoxes(f.Option2, {&f.Text2}, BindOption(f.Option2)));
+    grid->addLayout(ban, 1, 0, 1, 2);
+    return panel;
+}
+
+namespace {
+QFrame* Line() {
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+}  // namespace
+
+// Warning, Kick, or Ban for [days] days: one detection kind's penalty.
+QWidget* MainWindow::PenaltyRowWidget(PenaltyChoice choice) {
+    auto* row = new QWidget;
+    auto* h = new QHBoxLayout(row);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->addWidget(BindOption(*choice.Warning));
+    h->addWidget(BindOption(*choice.Kick));
+    h->addWidget(CaptionAroundBoxes(*choice.Ban, {choice.Days}, BindOption(*choice.Ban)));
+    h->addStretch(1);
+    return row;
+}
+
+QWidget* MainWindow::BuildCheatManagement() {
+    auto& f = watchdog_.form;
+    auto* panel = new QWidget;
+    auto* grid = new QGridLayout(panel);
+    grid->addWidget(BindLabel(f.Label27), 0, 0);
+    grid->addWidget(BindLabel(f.Label28[0]), 0, 1);
+    for (int i = 0; i < 7; ++i) {
+        grid->addWidget(BindCheckBox(f.Cheats[i]), i + 1, 0);
+        grid->addWidget(PenaltyRowWidget(f.Penalty(static_cast<PenaltyRow>(i))), i + 1, 1);
+    }
+    grid->addWidget(BindLabel(f.Label30), 8, 0, 1, 2);
+    grid->addWidget(Line(), 9, 0, 1, 2);
+    grid->addWidget(BindLabel(f.Label29), 10, 0, 1, 2);
+    grid->addWidget(BindLineEdit(f.Alert3), 11, 0, 1, 2);
+    grid->setRowStretch(12, 1);
+    grid->setColumnStretch(1, 1);
+    return panel;
+}
+
+QWidget* MainWindow::BuildServerManagement() {
+    auto& f = watchdog_.form;
+    auto* panel = new QWidget;
+    auto* grid = new QGridLayout(panel);
+    auto* identity = new QGridLayout;
+    identity->addWidget(BindLabel(f.Label7), 0, 0);
+    identity->addWidget(BindLineEdit(f.txtTAG), 0, 1);
+    identity->addWidget(BindLabel(f.Label8), 1, 0);
+    identity->addWidget(BindLineEdit(f.txtPRP), 1, 1);
+    identity->addWidget(BindLabel(f.Label37), 0, 2);
+    identity->addWidget(BindLineEdit(f.Alert6), 1, 2);
+    identity->setColumnStretch(2, 1);
+    grid->addLayout(identity, 0, 0, 1, 2);
+    grid->addWidget(Line(), 1, 0, 1, 2);
+    grid->addWidget(BindLabel(f.Label28[1]), 2, 1);
+
+    auto* check1 = BindCheckBox(f.Check1);
+    grid->addWidget(check1, 3, 0);
+    grid->addWidget(PenaltyRowWidget(f.Penalty(PenaltyRow::PrivateSlot)), 3, 1);
+    auto* skins = new QHBoxLayout;
+    skins->addWidget(BindCheckBox(f.Check5));
+    skins->addWidget(BindLabel(f.Label17));
+    skins->addStretch(1);
+    grid->addLayout(skins, 4, 0);
+    grid->addWidget(PenaltyRowWidget(f.Penalty(PenaltyRow::ReservedSkin)), 4, 1);
+    grid->addWidget(BindCheckBox(f.Check6), 5, 0);
+    grid->addWidget(BindLabel(f.Label24), 5, 1);
+    grid->addWidget(BindCheckBox(f.Check2), 6, 0);
+    grid->addWidget(CaptionAroundBoxes(f.Label36, {&f.Text5, &f.Text6}), 6, 1);
+    grid->addWidget(BindCheckBox(f.Check3), 7, 0);
+    grid->addWidget(Line(), 8, 0, 1, 2);
+    grid->addWidget(BindLabel(f.Label6), 9, 0, 1, 2);
+    int row = 10;
+    for (auto* alert : {&f.Alert1, &f.Alert2, &f.Alert4, &f.Alert5, &f.Text7})
+        grid->addWidget(BindLineEdit(*alert), row++, 0, 1, 2);
+    grid->setRowStretch(row, 1);
+    grid->setColumnStretch(1, 1);
+    return panel;
+}
+
+QWidget* MainWindow::BuildPenaltiesManagement() {
+    auto& f = watchdog_.form;
+    auto* panel = new QWidget;
+    auto* grid = new QGridLayout(panel);
+    auto* thresholds = new QHBoxLayout;
+    thresholds->addWidget(CaptionAroundBoxes(f.Label9, {&f.AcWarns}));
+    thresholds->addWidget(CaptionAroundBoxes(f.Label16, {&f.AcKicks}));
+    thresholds->addStretch(1);
+    grid->addLayout(thresholds, 0, 0);
+    grid->setRowStretch(1, 1);
+    auto* notice = new QHBoxLayout;
+    notice->addWidget(BindLabel(f.Label15));
+    notice->addWidget(BindLineEdit(f.Alert7), 1);
+    grid->addLayout(notice, 2, 0);
     return panel;
 }
 
@@ -240,21 +351,41 @@ QPlainTextEdit* MainWindow::BindPane(TextBox& t) {
     return w;
 }
 
-// "Scan players every             minutes": the box sits in the gap of its caption.
-QWidget* MainWindow::CaptionAroundBox(Label& caption, TextBox& box) {
+QRadioButton* MainWindow::BindOption(OptionButton& o) {
+    auto* w = new QRadioButton(ToQt(o.caption()));
+    w->setAutoExclusive(false);  // the model keeps the groups
+    w->setChecked(o.value());
+    Bind(o, w);
+    o.addListener([&o, w](Property p) {
+        if (p == Property::Value) w->setChecked(o.value());
+    });
+    connect(w, &QRadioButton::clicked, this, [&o, w] {
+        o.setValue(true);
+        w->setChecked(o.value());  // clicking a selected option leaves it selected
+    });
+    return w;
+}
+
+QWidget* MainWindow::CaptionAroundBoxes(Element& caption, std::vector<TextBox*> boxes, QWidget* lead) {
     auto* row = new QWidget;
     auto* h = new QHBoxLayout(row);
     h->setContentsMargins(0, 0, 0, 0);
-    const QString text = ToQt(caption.caption());
-    const auto parts = text.split(QRegularExpression(" {3,}"));
-    auto* before = new QLabel(parts.value(0).trimmed());
-    auto* after = new QLabel(parts.value(1).trimmed());
-    before->setObjectName(ToQt(caption.name()));
-    h->addWidget(before);
-    auto* edit = BindLineEdit(box);
-    edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("00000") + 16);
-    h->addWidget(edit);
-    h->addWidget(after);
+    const auto parts = ToQt(caption.caption()).split(QRegularExpression(" {3,}"));
+    if (lead) {
+        if (auto* button = qobject_cast<QAbstractButton*>(lead)) button->setText(parts.value(0).trimmed());
+        h->addWidget(lead);
+    } else {
+        auto* first = new QLabel(parts.value(0).trimmed());
+        Bind(caption, first);
+        h->addWidget(first);
+    }
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        auto* edit = BindLineEdit(*boxes[i]);
+        edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("000000") + 12);
+        h->addWidget(edit);
+        const QString rest = parts.value(static_cast<qsizetype>(i + 1)).trimmed();
+        if (!rest.isEmpty()) h->addWidget(new QLabel(rest));
+    }
     h->addStretch(1);
     return row;
 }

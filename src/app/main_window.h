@@ -10,6 +10,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QCheckBox;
+class QRadioButton;
 class QTabWidget;
 
 namespace vorstel {
@@ -18,6 +19,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit MainWindow(Watchdog& watchdog, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
 signals:
     // Shutdown has finished: the program may end.
@@ -28,13 +30,20 @@ protected:
 
 private:
     QWidget* BuildMainSetup();
+    QWidget* BuildCheatManagement();
+    QWidget* BuildServerManagement();
+    QWidget* BuildPenaltiesManagement();
+    QWidget* PenaltyRowWidget(PenaltyChoice choice);
     QWidget* Bind(Element& e, QWidget* w);
     QLabel* BindLabel(Label& l);
     QPushButton* BindButton(Button& b);
     QCheckBox* BindCheckBox(CheckBox& c);
     QLineEdit* BindLineEdit(TextBox& t);
     QPlainTextEdit* BindPane(TextBox& t);
-    QWidget* CaptionAroundBox(Label& caption, TextBox& box);
+    QRadioButton* BindOption(OptionButton& o);
+    // A caption with boxes in its gaps: "Scan players every [3] minutes". The lead widget, if
+    // given, carries the caption's first part (an option button, say); otherwise a label does.
+    QWidget* CaptionAroundBoxes(Element& caption, std::vector<TextBox*> boxes, QWidget* lead = nullptr);
 
     Watchdog& watchdog_;
     QTabWidget* tabs_ = nullptr;

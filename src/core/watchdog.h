@@ -1,23 +1,33 @@
 #pragma once
-// The whole program without its window: the model, the link, the console and the logs,
-// wired together. The Qt view and the tests both drive this.
+// The whole program without its window: the model, the link, the console, the settings and
+// the logs, wired together. The Qt view and the tests both drive this.
 #include <filesystem>
 #include <functional>
+#include <memory>
 
+#include "config/setting_reactions.h"
 #include "form/form1.h"
 #include "link/console.h"
 #include "link/logs.h"
 #include "link/rcon_link.h"
 #include "runtime/calendar.h"
 #include "runtime/desktop.h"
+#include "runtime/dialogs.h"
 #include "runtime/reactor.h"
 #include "runtime/task.h"
 
 namespace vorstel {
 
+struct Platform {
+    Reactor& reactor;
+    Desktop& desktop;
+    Dialogs& dialogs;
+    const Calendar& calendar;
+};
+
 class Watchdog {
 public:
-    Watchdog(Reactor& reactor, Desktop& desktop, const Calendar& calendar, const std::filesystem::path& workdir);
+    Watchdog(Platform platform, const std::filesystem::path& workdir);
 
     Form1 form;
     TaskScope scope;
@@ -25,8 +35,14 @@ public:
     DetectionLog detections;
     RconLink link;
     Console console;
+    SettingReactions settingReactions;
+    std::unique_ptr<Timer> Timer3;  // the engine tick
+    int WindowReady = 0;
 
     void AppendDetectionLog(const std::string& message) { detections.Append(message); }
+
+    // Runs once, before the operator can act: loads the lists and settings in their order.
+    void Startup();
 
     // Set by the view: closes the window, which then runs Shutdown.
     std::function<void()> onCloseRequested;
@@ -36,7 +52,13 @@ public:
     Task<void> Shutdown();
     bool shuttingDown() const { return shuttingDown_; }
 
+    const std::filesystem::path& workdir() const { return workdir_; }
+
 private:
+    void Tell(const std::string& title, const std::vector<std::string>& lines);
+
+    Platform platform_;
+    std::filesystem::path workdir_;
     bool shuttingDown_ = false;
 };
 

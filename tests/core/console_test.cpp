@@ -14,7 +14,7 @@ const std::string kOob("\xFF\xFF\xFF\xFF\x02", 5);
 
 class ConsoleTest : public ::testing::Test {
 protected:
-    ConsoleTest() : server(reactor.network(), Peer{"127.0.0.1", 12203}), w(reactor, desktop, calendar, dir.path()) {
+    ConsoleTest() : server(reactor.network(), Peer{"127.0.0.1", 12203}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
         server.Attach(reactor);
         w.form.Text1.addListener([this](Property p) {
             if (p == Property::Focus) ++text1Focused;
@@ -28,6 +28,7 @@ protected:
 
     VirtualReactor reactor;
     test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
     FixedCalendar calendar;
     test::TempDir dir;
     test::ScriptedServer server;

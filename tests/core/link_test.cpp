@@ -17,7 +17,7 @@ const std::string kOob("\xFF\xFF\xFF\xFF\x02", 5);
 
 class LinkTest : public ::testing::Test {
 protected:
-    LinkTest() : server(reactor.network(), Peer{"127.0.0.1", 12203}), w(reactor, desktop, calendar, dir.path()) {
+    LinkTest() : server(reactor.network(), Peer{"127.0.0.1", 12203}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
         server.Attach(reactor);
     }
 
@@ -32,6 +32,7 @@ protected:
 
     VirtualReactor reactor;
     test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
     FixedCalendar calendar;
     test::TempDir dir;
     ScriptedServer server;

@@ -10,7 +10,7 @@
 
 namespace vorstel {
 
-enum class Property { Caption, Text, Appended, Selection, Focus, Value, Enabled, Visible, Progress };
+enum class Property { Caption, Text, Appended, Selection, Focus, Value, Enabled, Visible, Progress, Rows, Columns };
 
 class Element {
 public:
@@ -32,6 +32,7 @@ public:
     void setFocus() { notify(Property::Focus); }
 
     void addListener(Listener l) { listeners_.push_back(std::move(l)); }
+    void clearListeners() { listeners_.clear(); }
 
 protected:
     void notify(Property p) {
@@ -59,11 +60,16 @@ class Button : public Label {
 
 class TextBox : public Element {
 public:
-    TextBox(std::string name, std::string text) : Element(std::move(name)), text_(std::move(text)) {}
+    // A single-line box never holds 0x02, CR or LF: the settings file could not keep them.
+    enum Lines { SingleLine, MultiLine };
+
+    TextBox(std::string name, std::string text, Lines lines = SingleLine)
+        : Element(std::move(name)), text_(std::move(text)), lines_(lines) {}
 
     const std::string& text() const { return text_; }
     // Runs onChange whenever the text really changes, whoever changed it.
     void setText(std::string t) {
+        if (lines_ == SingleLine) std::erase_if(t, [](char c) { return c == '\x02' || c == '\r' || c == '\n'; });
         if (t == text_) return;
         text_ = std::move(t);
         selStart_ = selLength_ = 0;
@@ -101,6 +107,7 @@ public:
 
 private:
     std::string text_;
+    Lines lines_;
     std::size_t selStart_ = 0, selLength_ = 0;
 };
 

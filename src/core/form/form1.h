@@ -1,6 +1,7 @@
 #pragma once
 // Form1: the one window, as a model. Every element carries its own name; the view binds to
 // them and the behaviour reads and writes them.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -8,11 +9,24 @@
 
 namespace vorstel {
 
+// The nine detection kinds that each choose a penalty: Warning, Kick, or Ban for some days.
+enum class PenaltyRow { NoFog, WhiteWalls, Wallhack, ThirdPerson, Aimbot, GlowingSkins, ModifiedBinaries,
+                        PrivateSlot, ReservedSkin };
+
+struct PenaltyChoice {
+    OptionButton* Warning;
+    OptionButton* Kick;
+    OptionButton* Ban;
+    TextBox* Days;
+};
+
 class Form1 {
 public:
     Form1();
 
     std::string caption = "Rcon Vorstel 2.1";
+    static constexpr const char* kTabs[4] = {"Main Setup", "Cheat Management", "Server Management",
+                                             "Penalties Management"};
 
     // Outside the panels
     Button Command2{"Command2", "Exit"};
@@ -34,17 +48,111 @@ public:
     Label Label4{"Label4", "Patrol server every             seconds"};
     TextBox MinPolt{"MinPolt", "45"};
 
-    // Main Setup: logging
+    // Main Setup: start-up and logging
+    CheckBox SoS{"SoS", "Scan on Start", 0};
     CheckBox Silent{"Silent", "Run in Silent Mode", 0};
     CheckBox Logea{"Logea", "Log Vorstel output to file", 1};
 
     // Main Setup: mini console
     Label Label22{"Label22", "Mini Console:"};
-    TextBox txtOutput{"txtOutput", ""};
+    TextBox txtOutput{"txtOutput", "", TextBox::MultiLine};
     TextBox Text1{"Text1", ""};
     TextBox Text4{"Text4", ""};  // the command being sent; never shown
     Button Command3{"Command3", "copy"};
     Button Command4{"Command4", "clear"};
+
+    // Main Setup: the operator's ban of a player
+    OptionButton Option1{"Option1", "Indefinitely", true};
+    OptionButton Option2{"Option2", "For          days", false};
+    TextBox Text2{"Text2", "3"};
+
+    // Cheat Management
+    Label Label27{"Label27", "Detection"};
+    std::array<Label, 2> Label28{{{"Label28(0)", "Penalty"}, {"Label28(1)", "Details"}}};
+    std::array<CheckBox, 7> Cheats{{{"Cheats(0)", "No fog", 1},
+                                    {"Cheats(1)", "White Walls", 1},
+                                    {"Cheats(2)", "Wallhack / Doorhack", 1},
+                                    {"Cheats(3)", "3rd Person", 1},
+                                    {"Cheats(4)", "Pathetic OGC aimbot *", 1},
+                                    {"Cheats(5)", "Glowing skins *", 1},
+                                    {"Cheats(6)", "Modified binaries", 1}}};
+    std::array<OptionButton, 9> Option5{{{"Option5(0)", "Warning", false},
+                                         {"Option5(1)", "Warning", false},
+                                         {"Option5(2)", "Warning", false},
+                                         {"Option5(3)", "Warning", false},
+                                         {"Option5(4)", "Warning", false},
+                                         {"Option5(5)", "Warning", false},
+                                         {"Option5(6)", "Warning", true},
+                                         {"Option5(7)", "Warning", false},
+                                         {"Option5(8)", "Warning", false}}};
+    std::array<OptionButton, 9> Option3{{{"Option3(0)", "Kick", true},
+                                         {"Option3(1)", "Kick", true},
+                                         {"Option3(2)", "Kick", true},
+                                         {"Option3(3)", "Kick", false},
+                                         {"Option3(4)", "Kick", true},
+                                         {"Option3(5)", "Kick", true},
+                                         {"Option3(6)", "Kick", true},
+                                         {"Option3(7)", "Kick", true},
+                                         {"Option3(8)", "Kick", true}}};
+    static constexpr const char* kBanCaption = "Ban for           days (0 for indefinite ban)";
+    std::array<OptionButton, 9> Option4{{{"Option4(0)", kBanCaption, false},
+                                         {"Option4(1)", kBanCaption, false},
+                                         {"Option4(2)", kBanCaption, false},
+                                         {"Option4(3)", kBanCaption, false},
+                                         {"Option4(4)", kBanCaption, false},
+                                         {"Option4(5)", kBanCaption, false},
+                                         {"Option4(6)", kBanCaption, false},
+                                         {"Option4(7)", kBanCaption, false},
+                                         {"Option4(8)", kBanCaption, false}}};
+    std::array<TextBox, 11> Text3{{{"Text3(0)", "0"},
+                                   {"Text3(1)", "0"},
+                                   {"Text3(2)", "0"},
+                                   {"Text3(3)", "0"},
+                                   {"Text3(4)", "0"},
+                                   {"Text3(5)", "0"},
+                                   {"Text3(6)", "0"},
+                                   {"Text3(7)", "0"},
+                                   {"Text3(8)", "0"},
+                                   {"Text3(9)", "0"},
+                                   {"Text3(10)", "0"}}};
+    Label Label30{"Label30", "* Detection for these cheats is VERY basic."};
+    Label Label29{"Label29", "Custom Warning:"};
+    TextBox Alert3{"Alert3", "Cheat Detected!! Player: $name Cheat: $cheat IP: $IP"};
+
+    // Server Management
+    Label Label7{"Label7", "Private clients tag:"};
+    TextBox txtTAG{"txtTAG", "[MyClan]"};
+    Label Label8{"Label8", "Private password:"};
+    TextBox txtPRP{"txtPRP", "MyWord"};
+    Label Label37{"Label37", "Warning notice:"};
+    TextBox Alert6{"Alert6", "Server will be private in $time seconds, public players please leave"};
+    CheckBox Check1{"Check1", "Scan for private clients:", 0};
+    CheckBox Check5{"Check5", "Scan for reserved skins", 0};
+    Label Label17{"Label17", "View/Edit reserved skins list"};
+    CheckBox Check6{"Check6", "Warn on non-optimized connections", 1};
+    Label Label24{"Label24", "   No punishment available"};
+    CheckBox Check2{"Check2", "Kick on high ping", 0};
+    Label Label36{"Label36", "Kick if ping higher than            ms on           consecutive scans"};
+    TextBox Text5{"Text5", "160"};
+    TextBox Text6{"Text6", "4"};
+    CheckBox Check3{"Check3", "Enable Spearhead compatibility", 1};
+    Label Label6{"Label6", "Custom warnings:"};
+    TextBox Alert1{"Alert1", "Warning: Public client using private slot. Player: $name"};
+    TextBox Alert2{"Alert2", "Warning: Public slot used by private player. Player: $name"};
+    TextBox Alert4{"Alert4", "Warning: Public client using reserved skin. Player: $name Skin: $skin"};
+    TextBox Alert5{"Alert5", "Warning: Possible non-optimized connection - Player: $name"};
+    TextBox Text7{"Text7", "Ping Kick: Ping>$ping on $scans consecutive scans - Player: $name"};
+
+    // Penalties Management
+    Label Label9{"Label9", "Make kick after            warnings  /"};
+    TextBox AcWarns{"AcWarns", "0"};
+    Label Label16{"Label16", "Make ban after             kicks"};
+    TextBox AcKicks{"AcKicks", "3"};
+    Label Label15{"Label15", "Ban Notice:"};
+    TextBox Alert7{"Alert7", "$ip was banned from this server on $date. Reason: $reason"};
+
+    // The penalty row that each detection kind uses.
+    PenaltyChoice Penalty(PenaltyRow row);
 
     // The elements that every request disables and enables again.
     std::vector<Element*> linkGuarded();

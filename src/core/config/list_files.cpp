@@ -1,0 +1,248 @@
+#include "list_files.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+#include <utility>
+
+#include "penalties/civil_date.h"
+#include "penalties/penalty_tables.h"
+
+namespace vorstel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kSeparator = '\x02';
+// Beyond this many lines not loaded from one file, the rest are counted in one message.
+constexpr std::size_t kReportedLines = 10;
+
+std::string ErrnoText(int err) { return std::generic_category().message(err); }
+
+enum class ReadOutcome { Read, Missing, Failed };
+
+ReadOutcome ReadWhole(const fs::path& path, std::string& out, std::string& why) {
+    std::error_code ec;
+    const fs::file_status st = fs::status(path, ec);
+    if (st.type() == fs::file_type::not_found) return ReadOutcome::Missing;
+    if (ec) {
+        why = ec.message();
+        return ReadOutcome::Failed;
+    }
+    if (fs::is_directory(st)) {
+        why = "it is a directory";
+        return ReadOutcome::Failed;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        why = ErrnoText(errno);
+        return ReadOutcome::Failed;
+    }
+    out.clear();
+    char buffer[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
+    const bool failed = std::ferror(f) != 0;
+    const int err = errno;
+    std::fclose(f);
+    if (failed) {
+        out.clear();
+        why = ErrnoText(err);
+        return ReadOutcome::Failed;
+    }
+    return ReadOutcome::Read;
+}
+
+// Writes a temporary file beside the target and renames it over the target, so a failure
+// leaves the old file whole.
+bool ReplaceFile(const fs::path& target, const std::string& bytes, std::string& why) {
+    fs::path temporary = target;
+    temporary += ".tmp";
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
+    if (!f) {
+        why = ErrnoText(errno);
+        return false;
+    }
+    int err = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) err = errno ? errno : EIO;
+    if (std::fflush(f) != 0 && !err) err = errno;
+    if (std::fclose(f) != 0 && !err) err = errno;
+    std::error_code ec;
+    if (!err) {
+        fs::rename(temporary, target, ec);
+        if (!ec) return true;
+        why = ec.message();
+    } else {
+        why = ErrnoText(err);
+    }
+    fs::remove(temporary, ec);
+    return false;
+}
+
+std::vector<std::string> SplitFields(const std::string& line) {
+    std::vector<std::string> pieces;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = line.find(kSeparator, start);
+        if (end == std::string::npos) {
+            pieces.emplace_back(line, start);
+            return pieces;
+        }
+        pieces.emplace_back(line, start, end - start);
+        start = end + 1;
+    }
+}
+
+struct ListFile {
+    const char* name;
+    std::size_t fields;
+    Table& table;
+};
+
+void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const std::string& today,
+              PenaltyListsLoad& result) {
+    Table& table = file.table;
+    table.clear();
+    table.setSortColumn(0);
+    table.setSorted(true);
+    kept = {};
+
+    std::string text, why;
+    switch (ReadWhole(dir / file.name, text, why)) {
+        case ReadOutcome::Missing:
+            return;
+        case ReadOutcome::Failed:
+            kept.unreadable = true;
+            result.messages.push_back(std::string(file.name) + ": could not be read (" + why +
+                                      "); it will not be overwritten");
+            return;
+        case ReadOutcome::Read:
+            break;
+    }
+
+    const bool bans = file.fields == kBanFields;
+    std::vector<std::string> lines = SplitLines(text);
+    text.clear();
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(lines.size());
+    std::size_t notLoaded = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string& line = lines[i];
+        std::string problem;
+        if (line.empty()) {
+            problem = "blank line";
+        } else {
+            std::vector<std::string> pieces = SplitFields(line);
+            if (pieces.size() < file.fields) {
+                problem = std::to_string(pieces.size()) + " field(s) where " + std::to_string(file.fields) +
+                          " are needed";
+            } else if (std::any_of(pieces.begin() + static_cast<std::ptrdiff_t>(file.fields), pieces.end(),
+                                   [](const std::string& p) { return !p.empty(); })) {
+                problem = std::to_string(pieces.size()) + " fields where " + std::to_string(file.fields) +
+                          " are expected";
+            } else {
+                pieces.resize(file.fields);
+                static const std::string kNoEnd;
+                const std::string& until = bans ? pieces[penalty_column::Until] : kNoEnd;
+                if (!until.empty() && !ParseDate(until)) {
+                    problem = "the ban's end is not a date (YYYY-MM-DD)";
+                } else if (!until.empty() && !(today < until)) {
+                    ++result.expiredBans;
+                    continue;
+                } else {
+                    rows.push_back(std::move(pieces));
+                    continue;
+                }
+            }
+        }
+        if (++notLoaded <= kReportedLines)
+            result.messages.push_back(std::string(file.name) + " line " + std::to_string(i + 1) + ": " + problem +
+                                      "; not loaded, kept in the file");
+        kept.lines.push_back(std::move(line));
+    }
+    if (notLoaded > kReportedLines)
+        result.messages.push_back(std::string(file.name) + ": " + std::to_string(notLoaded - kReportedLines) +
+                                  " more lines not loaded, kept in the file");
+    table.addRows(std::move(rows));
+}
+
+void AppendField(std::string& out, const std::string& field) {
+    const std::size_t start = out.size();
+    out += field;
+    for (std::size_t i = start; i < out.size(); ++i)
+        if (out[i] == kSeparator || out[i] == '\r' || out[i] == '\n') out[i] = ' ';
+}
+
+std::string ListText(const ListFile& file, const KeptLines& kept) {
+    std::string out;
+    out.reserve(file.table.rowCount() * 64);
+    for (const TableRow& row : file.table.rows()) {
+        for (std::size_t f = 0; f < file.fields; ++f) {
+            if (f > 0) out += kSeparator;
+            AppendField(out, row.cell(f));
+        }
+        out += "\r\n";
+    }
+    for (const std::string& line : kept.lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.emplace_back(text.substr(start));
+            break;
+        }
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+    return lines;
+}
+
+PenaltyListsLoad LoadPenaltyLists(const fs::path& dir, PenaltyTables tables, const Calendar& calendar) {
+    PenaltyListsLoad result;
+    const std::string today = calendar.now().date();
+    LoadList(dir, {kWarningsFile, kWarningFields, tables.warnings}, result.kept.warnings, today, result);
+    LoadList(dir, {kKicksFile, kWarningFields, tables.kicks}, result.kept.kicks, today, result);
+    LoadList(dir, {kBansFile, kBanFields, tables.bans}, result.kept.bans, today, result);
+    return result;
+}
+
+std::vector<std::string> SavePenaltyLists(const fs::path& dir, PenaltyTables tables, const PenaltyListsState& kept) {
+    std::vector<std::string> failures;
+    const std::pair<ListFile, const KeptLines*> files[] = {
+        {{kWarningsFile, kWarningFields, tables.warnings}, &kept.warnings},
+        {{kKicksFile, kWarningFields, tables.kicks}, &kept.kicks},
+        {{kBansFile, kBanFields, tables.bans}, &kept.bans}};
+    for (const auto& [file, lines] : files) {
+        if (lines->unreadable) {
+            failures.push_back(std::string(file.name) +
+                               ": not saved, because it could not be read at start-up and would be lost");
+            continue;
+        }
+        std::string why;
+        if (!ReplaceFile(dir / file.name, ListText(file, *lines), why))
+            failures.push_back(std::string(file.name) + ": could not be saved (" + why + ")");
+    }
+    return failures;
+}
+
+bool ReadSkinList(const fs::path& path, std::vector<std::string>& list, int& count) {
+    std::string text, why;
+    if (ReadWhole(path, text, why) != ReadOutcome::Read) return false;
+    list = SplitLines(text);
+    count = static_cast<int>(list.size());
+    return true;
+}
+
+}  // namespace vorstel

@@ -1,0 +1,208 @@
+#include "table.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace vorstel {
+
+const std::string& TableRow::cell(std::size_t column) const {
+    static const std::string kNone;
+    return column < cells.size() ? cells[column] : kNone;
+}
+
+void Table::setColumns(std::vector<TableColumn> columns) {
+    const std::optional<RowId> keep = selected_ ? std::optional(rows_[*selected_].id) : std::nullopt;
+    tell([](TableObserver& o) { o.beforeReset(); });
+    columns_ = std::move(columns);
+    if (sortColumn_ >= columns_.size()) sortColumn_ = 0;
+    if (sorted_) std::stable_sort(rows_.begin(), rows_.end(), [this](const TableRow& a, const TableRow& b) { return key(a) < key(b); });
+    reselect(keep);
+    tell([](TableObserver& o) { o.afterReset(); });
+    notify(Property::Columns);
+    notify(Property::Rows);
+}
+
+void Table::setSorted(bool on) {
+    if (on == sorted_) return;
+    sorted_ = on;
+    if (on) resort();
+}
+
+void Table::setSortColumn(std::size_t column) {
+    if (column == sortColumn_) return;
+    sortColumn_ = column;
+    if (sorted_) resort();
+}
+
+void Table::headerClick(std::size_t column) {
+    if (column >= columns_.size() || (sorted_ && column == sortColumn_)) return;
+    sortColumn_ = column;
+    sorted_ = true;
+    resort();
+}
+
+void Table::resort() {
+    const auto less = [this](const TableRow& a, const TableRow& b) { return key(a) < key(b); };
+    if (std::is_sorted(rows_.begin(), rows_.end(), less)) return;  // a stable sort would keep every row in place
+    const std::optional<RowId> keep = selected_ ? std::optional(rows_[*selected_].id) : std::nullopt;
+    tell([](TableObserver& o) { o.beforeReset(); });
+    std::stable_sort(rows_.begin(), rows_.end(), less);
+    reselect(keep);
+    tell([](TableObserver& o) { o.afterReset(); });
+    notify(Property::Rows);
+}
+
+// The index just after the last row whose key is not greater than `k`.
+std::size_t Table::insertionIndex(const std::string& k) const {
+    if (!sorted_) return rows_.size();
+    const auto it = std::upper_bound(rows_.begin(), rows_.end(), k,
+                                     [this](const std::string& value, const TableRow& row) { return value < key(row); });
+    return static_cast<std::size_t>(it - rows_.begin());
+}
+
+std::optional<std::size_t> Table::indexOf(RowId id) const {
+    for (std::size_t i = 0; i < rows_.size(); ++i)
+        if (rows_[i].id == id) return i;
+    return std::nullopt;
+}
+
+RowId Table::addRow(std::vector<std::string> cells) {
+    TableRow row{nextId_++, std::move(cells)};
+    const RowId id = row.id;
+    const std::size_t at = insertionIndex(key(row));
+    tell([at](TableObserver& o) { o.beforeInsert(at); });
+    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
+    if (selected_ && *selected_ >= at) ++*selected_;
+    tell([](TableObserver& o) { o.afterInsert(); });
+    notify(Property::Rows);
+    return id;
+}
+
+void Table::addRows(std::vector<std::vector<std::string>> rows) {
+    if (rows.empty()) return;
+    tell([](TableObserver& o) { o.beforeReset(); });
+    const std::size_t old = rows_.size();
+    rows_.reserve(old + rows.size());
+    for (auto& cells : rows) rows_.push_back(TableRow{nextId_++, std::move(cells)});
+    if (sorted_) {
+        // The rows already there are in order and come first among equals, as they would
+        // if the new rows were added one by one.
+        const auto less = [this](const TableRow& a, const TableRow& b) { return key(a) < key(b); };
+        const auto mid = rows_.begin() + static_cast<std::ptrdiff_t>(old);
+        const std::optional<RowId> keep = selected_ ? std::optional(rows_[*selected_].id) : std::nullopt;
+        std::stable_sort(mid, rows_.end(), less);
+        std::inplace_merge(rows_.begin(), mid, rows_.end(), less);
+        reselect(keep);
+    }
+    tell([](TableObserver& o) { o.afterReset(); });
+    notify(Property::Rows);
+}
+
+bool Table::removeAtIndex(std::size_t index) {
+    if (index >= rows_.size()) return false;
+    tell([index](TableObserver& o) { o.beforeRemove(index); });
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(index));
+    bool selectionLost = false;
+    if (selected_ && *selected_ == index) {
+        selected_.reset();
+        selectionLost = true;
+    } else if (selected_ && *selected_ > index) {
+        --*selected_;
+    }
+    tell([](TableObserver& o) { o.afterRemove(); });
+    notify(Property::Rows);
+    if (selectionLost) notify(Property::Selection);
+    return true;
+}
+
+bool Table::removeRow(RowId id) {
+    const auto index = indexOf(id);
+    return index && removeAtIndex(*index);
+}
+
+bool Table::setCell(std::size_t index, std::size_t column, std::string text) {
+    if (index >= rows_.size()) return false;
+    auto& cells = rows_[index].cells;
+    if (column < cells.size() && cells[column] == text) return true;
+    if (column >= cells.size()) {
+        if (text.empty()) return true;  // a missing cell already reads as empty
+        cells.resize(column + 1);
+    }
+    cells[column] = std::move(text);
+    tell([index, column](TableObserver& o) { o.cellChanged(index, column); });
+    if (!sorted_ || column != sortColumn_) {
+        notify(Property::Rows);
+        return true;
+    }
+
+    // Its new sorted place, as if the row were taken out and added again.
+    const auto above = [this](const std::string& value, const TableRow& row) { return value < key(row); };
+    const std::string& k = key(rows_[index]);
+    const auto begin = rows_.begin();
+    const auto at = [begin](std::size_t i) { return begin + static_cast<std::ptrdiff_t>(i); };
+    std::size_t to = static_cast<std::size_t>(std::upper_bound(begin, at(index), k, above) - begin);
+    if (to == index) to = static_cast<std::size_t>(std::upper_bound(at(index + 1), rows_.end(), k, above) - begin) - 1;
+    if (to != index) {
+        tell([index, to](TableObserver& o) { o.beforeMove(index, to); });
+        if (to < index) std::rotate(at(to), at(index), at(index + 1));
+        else std::rotate(at(index), at(index + 1), at(to + 1));
+        if (selected_) {
+            std::size_t& s = *selected_;
+            if (s == index) s = to;
+            else if (index < s && s <= to) --s;
+            else if (to <= s && s < index) ++s;
+        }
+        tell([](TableObserver& o) { o.afterMove(); });
+    }
+    notify(Property::Rows);
+    return true;
+}
+
+void Table::clear() {
+    if (rows_.empty()) return;
+    tell([](TableObserver& o) { o.beforeReset(); });
+    rows_.clear();
+    const bool selectionLost = selected_.has_value();
+    selected_.reset();
+    tell([](TableObserver& o) { o.afterReset(); });
+    notify(Property::Rows);
+    if (selectionLost) notify(Property::Selection);
+}
+
+void Table::selectIndex(std::size_t index) {
+    if (index < rows_.size()) setSelected(index);
+}
+
+void Table::clearSelection() { setSelected(std::nullopt); }
+
+void Table::rowClick(std::size_t index) {
+    if (!enabled() || index >= rows_.size()) return;
+    setSelected(index);
+    if (onRowClick) onRowClick();
+}
+
+bool Table::setSelectedIp(std::string ip) {
+    return selected_ && setCell(*selected_, 0, std::move(ip));
+}
+
+void Table::setSelected(std::optional<std::size_t> index) {
+    if (index == selected_) return;
+    selected_ = index;
+    notify(Property::Selection);
+}
+
+// After a reorder: the same row stays selected at its new index.
+void Table::reselect(std::optional<RowId> id) {
+    if (id) selected_ = indexOf(*id);
+}
+
+void Table::addObserver(TableObserver* observer) {
+    if (observer && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void Table::removeObserver(TableObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+}  // namespace vorstel

@@ -1,0 +1,27 @@
+#pragma once
+// Message boxes, awaited: the event loop keeps running while the operator reads one.
+#include <string>
+
+#include "task.h"
+
+namespace vorstel {
+
+enum class MessageIcon { None, Critical, Question, Exclamation, Information };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+struct MessageBox {
+    std::string title;
+    std::string text;
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageAnswer defaultAnswer = MessageAnswer::Ok;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual Task<MessageAnswer> Show(MessageBox box) = 0;
+};
+
+}  // namespace vorstel

@@ -1,0 +1,235 @@
+// The settings file: defaults, the exact line written, what loading does with good and bad
+// files, and the reactions that run while a file is applied.
+#include <gtest/gtest.h>
+
+#include "config/settings.h"
+#include "support.h"
+#include "watchdog.h"
+
+namespace vorstel {
+namespace {
+using test::Started;
+
+const char S = '\x02';
+
+// The line a fresh window writes, field by field.
+const std::vector<std::string> kDefaults = {
+    "127.0.0.1", "12203", "myWord", "3", "45", "1", "Warning: Possible non-optimized connection - Player: $name",
+    "1", "0", "3", "-1", "0",
+    "1", "0", "-1", "0", "0",  // No fog
+    "1", "0", "-1", "0", "0",  // White Walls
+    "1", "0", "-1", "0", "0",  // Wallhack
+    "1", "0", "-1", "0", "0",  // 3rd Person
+    "1", "0", "-1", "0", "0",  // aimbot
+    "1", "0", "-1", "0", "0",  // glowing skins
+    "1", "0", "-1", "0", "0",  // modified binaries
+    "Cheat Detected!! Player: $name Cheat: $cheat IP: $IP", "[MyClan]", "MyWord",
+    "Server will be private in $time seconds, public players please leave",
+    "0", "-1", "0", "0", "0",  // private slots
+    "0", "0", "-1", "0", "0",  // reserved skins
+    "Warning: Public client using private slot. Player: $name",
+    "Warning: Public slot used by private player. Player: $name",
+    "Warning: Public client using reserved skin. Player: $name Skin: $skin", "0", "3",
+    "$ip was banned from this server on $date. Reason: $reason", "0", "0", "160", "4",
+    "Ping Kick: Ping>$ping on $scans consecutive scans - Player: $name", "1"};
+
+std::string Line(const std::vector<std::string>& fields, bool trailing = true) {
+    std::string s;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        s += fields[i];
+        if (trailing || i + 1 < fields.size()) s += S;
+    }
+    return s;
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    SettingsTest() : w({reactor, desktop, dialogs, calendar}, dir.path()) {}
+
+    void WriteSettings(const std::string& content) {
+        std::ofstream(dir / "rconvorstel.ini", std::ios::binary) << content;
+    }
+    std::vector<std::string> Fields(std::initializer_list<std::pair<int, std::string>> changes) {
+        auto f = kDefaults;
+        for (const auto& [pos, value] : changes) f[static_cast<std::size_t>(pos)] = value;
+        return f;
+    }
+
+    VirtualReactor reactor;
+    test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    test::TempDir dir;
+    Watchdog w;
+};
+
+TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlace) {
+    ASSERT_EQ(kDefaults.size(), 73u);
+    w.Startup();
+    EXPECT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    EXPECT_EQ(EncodeSettings(w.form), Line(kDefaults) + "\r\n");
+    EXPECT_FALSE(w.form.Alert1.enabled());
+    EXPECT_FALSE(w.form.Label17.enabled());
+    EXPECT_FALSE(w.form.Text7.enabled());
+    EXPECT_TRUE(w.form.Alert5.enabled());
+    EXPECT_FALSE(w.Timer3->isActive());
+    EXPECT_EQ(w.WindowReady, 1);
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
+        co_await wd.Shutdown();
+        co_return 0;
+    }(w));
+    ASSERT_TRUE(done.done());
+    EXPECT_EQ(test::ReadFile(dir / "rconvorstel.ini"), Line(kDefaults) + "\r\n");
+    const auto perms = std::filesystem::status(dir / "rconvorstel.ini").permissions();
+    EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+              std::filesystem::perms::none) << "the file holds the rcon password";
+}
+
+TEST_F(SettingsTest, ASavedFileLoadsBackToTheSameValues) {
+    w.form.txtPWD.setText("");
+    w.form.Alert3.setText("");
+    w.form.txtMin.setText("not a number");
+    w.form.Cheats[3].setValue(0);
+    w.form.Penalty(PenaltyRow::ThirdPerson).Ban->setValue(true);
+    w.form.Penalty(PenaltyRow::ThirdPerson).Days->setText("7");
+    w.form.Option2.setValue(true);
+    w.form.Check3.setValue(0);
+    w.form.Check2.setValue(1);
+    ASSERT_TRUE(SaveSettings(w.form, dir.path()));
+    const std::string saved = test::ReadFile(dir / "rconvorstel.ini");
+
+    Watchdog fresh({reactor, desktop, dialogs, calendar}, dir.path());
+    fresh.Startup();
+    EXPECT_EQ(EncodeSettings(fresh.form), saved);
+    EXPECT_EQ(fresh.form.txtPWD.text(), "");
+    EXPECT_TRUE(fresh.form.Option4[4].value());
+    EXPECT_FALSE(fresh.form.Option3[4].value());
+    EXPECT_TRUE(fresh.form.Text7.enabled());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(SettingsTest, TheLastFieldIsOptional) {
+    const auto fields = Fields({{72, "0"}, {0, "10.0.0.1"}});
+    std::vector<std::string> without72(fields.begin(), fields.end() - 1);
+    for (const auto& content : {Line(without72, false),   // 72 pieces
+                                Line(without72, true),    // 73, the last empty
+                                Line(fields, false)}) {   // 73 fields, no final separator
+        Form1 f;
+        EXPECT_TRUE(ApplySettings(f, content).empty());
+        EXPECT_EQ(f.txtSVR.text(), "10.0.0.1");
+        EXPECT_EQ(f.Check3.value(), 1);
+        EXPECT_EQ(f.Text7.text(), kDefaults[71]);
+    }
+    Form1 f;
+    ApplySettings(f, Line(fields) + "extra" + S + "more" + S);
+    EXPECT_EQ(f.Check3.value(), 0);
+}
+
+TEST_F(SettingsTest, OnlyTheFirstLineCounts) {
+    WriteSettings(Line(Fields({{1, "27960"}})) + "\r\n" + Line(Fields({{1, "1"}})) + "\r\n");
+    w.Startup();
+    EXPECT_EQ(w.form.txtPORT.text(), "27960");
+}
+
+TEST_F(SettingsTest, GroupsTakeTheLastSelectedButtonOrNone) {
+    Form1 f;
+    // No fog: all three cleared; White Walls: Warning and Ban both marked.
+    ApplySettings(f, Line(Fields({{13, "0"}, {14, "0"}, {15, "0"}, {18, "-1"}, {19, "0"}, {20, "1"}})));
+    auto noFog = f.Penalty(PenaltyRow::NoFog);
+    EXPECT_FALSE(noFog.Warning->value() || noFog.Kick->value() || noFog.Ban->value());
+    auto walls = f.Penalty(PenaltyRow::WhiteWalls);
+    EXPECT_FALSE(walls.Warning->value());
+    EXPECT_TRUE(walls.Ban->value());
+}
+
+TEST_F(SettingsTest, ReactionsRunWhileTheFileIsApplied) {
+    // Text2 comes before the pair, so the stored choice wins over its reaction.
+    Form1 f;
+    ApplySettings(f, Line(Fields({{9, "5"}, {10, "-1"}, {11, "0"}})));
+    EXPECT_TRUE(f.Option1.value());
+    EXPECT_EQ(f.Text2.text(), "5");
+
+    // Logea off disables Silent, whose own field then checks it.
+    WriteSettings(Line(Fields({{7, "0"}, {8, "1"}, {51, "1"}, {56, "1"}, {5, "0"}})) + "\r\n");
+    w.Startup();
+    EXPECT_EQ(w.form.Silent.value(), 1);
+    EXPECT_FALSE(w.form.Silent.enabled());
+    EXPECT_TRUE(w.form.Alert1.enabled() && w.form.Alert2.enabled());
+    EXPECT_TRUE(w.form.Label17.enabled() && w.form.Alert4.enabled());
+    EXPECT_FALSE(w.form.Alert5.enabled());
+}
+
+TEST_F(SettingsTest, PrivateChecksRefuseAnEmptyTagOrPassword) {
+    WriteSettings(Line(Fields({{48, ""}, {49, ""}, {51, "1"}, {56, "1"}})) + "\r\n");
+    w.Startup();
+    EXPECT_EQ(w.form.Check1.value(), 0);
+    EXPECT_EQ(w.form.Check5.value(), 0);
+    EXPECT_FALSE(w.form.Alert1.enabled());
+    EXPECT_FALSE(w.form.Label17.enabled());
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].title, "No tag provided!!");
+    EXPECT_EQ(dialogs.shown[0].text, "Reserved slots can't be checked without an appropiate tag");
+    EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Critical);
+    EXPECT_EQ(dialogs.shown[1].title, "No password provided!!");
+
+    // Leaving an emptied box switches its check off even when it was on.
+    w.form.txtTAG.setText("[X]");
+    w.form.Check1.setValue(1);
+    EXPECT_TRUE(w.form.Alert1.enabled());
+    w.form.txtTAG.setText("");
+    w.form.txtTAG.lostFocus();
+    EXPECT_EQ(w.form.Check1.value(), 0);
+    EXPECT_FALSE(w.form.Alert2.enabled());
+    w.form.txtPRP.lostFocus();  // the password is still empty: told again
+    EXPECT_EQ(dialogs.titles().back(), "No password provided!!");
+    EXPECT_EQ(dialogs.shown.size(), 4u);
+}
+
+TEST_F(SettingsTest, UnusableFieldsKeepTheirValuesAndTheFileIsKeptAside) {
+    const std::string bad = Line(Fields({{0, "10.9.8.7"}, {5, "2"}, {14, "x"}, {12, ""}})) + "\r\n";
+    WriteSettings(bad);
+    w.Startup();
+    EXPECT_EQ(w.form.txtSVR.text(), "10.9.8.7");
+    EXPECT_EQ(w.form.Check6.value(), 1);
+    EXPECT_TRUE(w.form.Option3[0].value());
+    EXPECT_EQ(w.form.Cheats[0].value(), 1);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].text.find("Check6"), std::string::npos);
+    EXPECT_NE(dialogs.shown[0].text.find("Option3(0)"), std::string::npos);
+    EXPECT_NE(dialogs.shown[0].text.find("Cheats(0)"), std::string::npos);
+    EXPECT_EQ(test::ReadFile(dir / "rconvorstel.ini.rejected"), bad);
+}
+
+TEST_F(SettingsTest, ShortOrEmptyFilesKeepDefaults) {
+    WriteSettings("");
+    w.Startup();
+    EXPECT_EQ(EncodeSettings(w.form), Line(kDefaults) + "\r\n");
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+
+    // A line cut in the middle of field 3: fields 0 to 2 are used, the cut one is not.
+    Form1 f;
+    const auto problems = ApplySettings(f, std::string("h") + S + "1" + S + "pw" + S + "1");
+    EXPECT_EQ(f.txtSVR.text(), "h");
+    EXPECT_EQ(f.txtPWD.text(), "pw");
+    EXPECT_EQ(f.txtMin.text(), "3");
+    ASSERT_FALSE(problems.empty());
+}
+
+TEST_F(SettingsTest, TextBoxesNeverHoldTheFileSeparatorsOrLineEnds) {
+    w.form.Alert7.setText(std::string("a") + S + "b\r\nc");
+    EXPECT_EQ(w.form.Alert7.text(), "abc");
+    EXPECT_EQ(EncodeSettings(w.form).size(), Line(Fields({{66, "abc"}})).size() + 2);
+}
+
+TEST_F(SettingsTest, ScanOnStartStartsTheEngineTimerAtOnce) {
+    WriteSettings(Line(Fields({{67, "1"}})) + "\r\n");
+    w.Startup();
+    EXPECT_TRUE(w.Timer3->isActive());
+    EXPECT_EQ(w.Timer3->interval(), 100);
+    EXPECT_EQ(w.form.Command1.caption(), "Start");
+}
+
+}  // namespace
+}  // namespace vorstel

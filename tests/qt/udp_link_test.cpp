@@ -1,0 +1,102 @@
+// The link on Qt's loop over real UDP against a vorstel-simserver process.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QProcess>
+
+#include "processes.h"
+#include "qt_reactor.h"
+#include "support.h"
+#include "watchdog.h"
+
+namespace vorstel {
+namespace {
+
+using test::SimServerProcess;
+using test::WaitFor;
+
+class UdpLinkTest : public ::testing::Test {
+protected:
+    UdpLinkTest() : w({reactor, desktop, dialogs, calendar}, dir.path()) {
+        w.form.txtPORT.setText(std::to_string(server.port()));
+    }
+
+    // Sends one command and returns the reply with the time the request took.
+    std::pair<std::string, qint64> Request(const std::string& command) {
+        std::optional<std::string> reply;
+        QElapsedTimer clock;
+        clock.start();
+        w.scope.spawn([](RconLink& link, std::string c, std::optional<std::string>& out) -> Task<void> {
+            out = co_await link.SendRconCommand(c);
+        }(w.link, command, reply));
+        EXPECT_TRUE(WaitFor([&] { return reply.has_value(); }, 5000));
+        return {reply.value_or("(none)"), clock.elapsed()};
+    }
+
+    SimServerProcess server;
+    QtReactor reactor;
+    test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    test::TempDir dir;
+    Watchdog w;
+};
+
+TEST_F(UdpLinkTest, StatusComesBackCleanedAfterTheFullWindow) {
+    ASSERT_NE(server.port(), 0) << server.Output().toStdString();
+    auto [reply, ms] = Request("status");
+    EXPECT_EQ(reply.rfind("map: dm/mohdm6\r\nnum score ping name", 0), 0u) << reply;
+    EXPECT_NE(reply.find("\r\n\r\n"), std::string::npos) << "the listing ends with an empty line";
+    EXPECT_GE(ms, RconLink::kReplyWindowMs);
+    EXPECT_LT(ms, RconLink::kReplyWindowMs + 200);
+    EXPECT_TRUE(WaitFor([&] { return server.Output().contains("status"); }, 2000));
+}
+
+TEST_F(UdpLinkTest, RefusalsAndTheStatusQueryAreOrdinaryReplies) {
+    ASSERT_NE(server.port(), 0);
+    w.form.txtPWD.setText("wrong");
+    EXPECT_EQ(Request("cheats").first, "Bad rconpassword.\r\n");
+    w.form.txtPWD.setText("myWord");
+    EXPECT_EQ(Request("sv_vorstel_missing").first, "Unknown command \"sv_vorstel_missing\"\r\n");
+    const auto status = Request("getstatus").first;
+    EXPECT_EQ(status.rfind("Response\r\n\\", 0), 0u) << status;
+    EXPECT_NE(status.find("\\mapname\\dm/mohdm6"), std::string::npos) << status;
+}
+
+TEST_F(UdpLinkTest, NobodyListeningOrNoSuchHostGivesAnEmptyReply) {
+    server.Stop();
+    EXPECT_EQ(Request("status").first, "");
+    w.form.txtSVR.setText("no-such-host.invalid");
+    auto [reply, ms] = Request("status");
+    EXPECT_EQ(reply, "");
+    EXPECT_GE(ms, RconLink::kReplyWindowMs);
+}
+
+TEST(VorstelBinary, EndsInOrderOnSigterm) {
+    QTemporaryDir dir;
+    QProcess app;
+    app.setProgram(VORSTEL_APP_PATH);
+    app.setArguments({"--workdir", dir.path()});
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    app.setProcessEnvironment(env);
+    app.start();
+    ASSERT_TRUE(app.waitForStarted(5000));
+    WaitFor([] { return false; }, 500);  // let it open its window
+    app.terminate();
+    ASSERT_TRUE(app.waitForFinished(5000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().toStdString();
+}
+
+TEST(VorstelBinary, RefusesAWorkingDirectoryThatDoesNotExist) {
+    QProcess app;
+    app.start(VORSTEL_APP_PATH, {"--workdir", "/nonexistent/vorstel", "-platform", "offscreen"});
+    ASSERT_TRUE(app.waitForFinished(5000));
+    EXPECT_EQ(app.exitCode(), 2);
+    EXPECT_TRUE(app.readAllStandardError().contains("working directory"));
+}
+
+}  // namespace
+}  // namespace vorstel
