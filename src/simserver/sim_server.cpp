@@ -352,10 +352,14 @@ void SimServer::postBanRequest(int clientNum, std::string_view reason) {
     setOrCreate("clientban", value);
 }
 
-void SimServer::restart() {
+void SimServer::restart(int downtimeMs) {
     resetCvars();
     lastRconMs_.reset();
     buckets_.clear();
+    if (downtimeMs > 0) {
+        faults_.silent = true;
+        at(reactor_.nowMs() + downtimeMs, [](SimServer& s) { s.setSilent(false); });
+    }
 }
 
 int SimServer::maxClients() const {

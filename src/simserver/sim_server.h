@@ -96,8 +96,9 @@ public:
     void changeMap(std::string_view map);
     // What the companion mod does when an admin asks for a ban in the game.
     void postBanRequest(int clientNum, std::string_view reason = {});
-    // Cvars back to the scenario's; players stay, the rate limits forget.
-    void restart();
+    // Cvars back to the scenario's; players stay, the rate limits forget. With a downtime
+    // the server is silent for that long first.
+    void restart(int downtimeMs = 0);
     const std::string& password() const { return password_; }
     void setPassword(std::string password) { password_ = std::move(password); }
 

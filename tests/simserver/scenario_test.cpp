@@ -98,8 +98,10 @@ TEST(Scripting, TimedActionsAndTheCompanionMod) {
     // A restart forgets what was set at run time but keeps the players.
     sim.ask("set sv_vorstel 1");
     sim.ask("set sv_hostname Changed");
-    sim.server.at(9'000, [](SimServer& s) { s.restart(); });
-    sim.reactor.advance(4'000);
+    sim.server.at(9'000, [](SimServer& s) { s.restart(1'500); });
+    sim.reactor.advance(5'499);
+    EXPECT_TRUE(sim.exchange(Rcon("sv_vorstel")).empty());  // still down
+    sim.reactor.advance(1);
     EXPECT_EQ(sim.ask("sv_vorstel"), "Unknown command \"sv_vorstel\"\n");
     EXPECT_EQ(sim.server.cvar("sv_hostname"), "Original");
     EXPECT_EQ(sim.server.cvar("clientban"), "-1");

@@ -53,6 +53,7 @@ TEST_F(VariantsTest, SmallBufferCutsBetweenPrintsEvenMidLine) {
     // One print larger than the whole buffer: what was there goes out (even nothing), the
     // print itself is cut short.
     use({.smallBuffer = true, .sayEcho = true});
+    EXPECT_EQ(exchange(Rcon("say " + std::string(977, 'a'))).size(), 1u);  // an echo of exactly 1007 bytes fits
     const std::vector<std::string> say = exchange(Rcon("say " + std::string(1200, 'a')));
     ASSERT_EQ(say.size(), 2u);
     EXPECT_EQ(say[0], kPrintHeader);
