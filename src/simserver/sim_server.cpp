@@ -105,14 +105,14 @@ void SimServer::receive(const std::string& datagram, const Peer& from) {
     const std::vector<Word> words = TokenizeConsoleLine(line);
     if (words.empty()) return;
     if (EqualsNoCase(words[0].text, "getstatus")) {
-        answerStatusQuery(line, from, datagram);
+        answerStatusQuery(line, words, from, datagram);
     } else if (EqualsNoCase(words[0].text, "rcon")) {
-        answerRcon(line, from, datagram);
+        answerRcon(line, words, from, datagram);
     }
 }
 
-void SimServer::answerStatusQuery(std::string_view line, const Peer& from, const std::string& datagram) {
-    const std::vector<Word> words = TokenizeConsoleLine(line);
+void SimServer::answerStatusQuery(std::string_view line, const std::vector<Word>& words, const Peer& from,
+                                  const std::string& datagram) {
     std::string reply = kStatusHeader;
     for (const Cvar& c : cvars_) {
         if (c.serverInfo) reply += "\\" + c.name + "\\" + c.value;
@@ -127,13 +127,13 @@ void SimServer::answerStatusQuery(std::string_view line, const Peer& from, const
     send(std::move(reply), from);
 }
 
-void SimServer::answerRcon(std::string_view line, const Peer& from, const std::string& datagram) {
+void SimServer::answerRcon(std::string_view line, const std::vector<Word>& words, const Peer& from,
+                           const std::string& datagram) {
     if (rateLimited(from)) {
         ++dropped_;
         return;
     }
-    const std::vector<Word> words = TokenizeConsoleLine(line);
-    const std::string command = commandText(line);
+    const std::string command = commandText(line, words);
     Output out(variants_.smallBuffer ? kSmallBufferText : kLargeBufferText);
     const bool refused = password_.empty() || words.size() < 2 || words[1].text != password_;
     if (password_.empty()) {
@@ -180,7 +180,7 @@ bool SimServer::rateLimited(const Peer& from) {
 
 // The original engine takes the rest of the line after the password word; the raw-cut
 // variant skips four characters from the very start, so " rcon pw cmd" loses its way.
-std::string SimServer::commandText(std::string_view line) const {
+std::string SimServer::commandText(std::string_view line, const std::vector<Word>& words) const {
     if (variants_.rawCut) {
         std::size_t i = std::min<std::size_t>(4, line.size());
         while (i < line.size() && line[i] == ' ') ++i;
@@ -188,7 +188,6 @@ std::string SimServer::commandText(std::string_view line) const {
         while (i < line.size() && line[i] == ' ') ++i;
         return std::string(line.substr(i));
     }
-    const std::vector<Word> words = TokenizeConsoleLine(line);
     if (words.size() < 2) return {};
     std::size_t i = words[1].end;
     while (i < line.size() && IsConsoleBlank(line[i])) ++i;

@@ -135,10 +135,12 @@ private:
     const Cvar* findCvar(std::string_view name) const;
     void setOrCreate(std::string_view name, std::string_view value);
 
-    void answerStatusQuery(std::string_view line, const Peer& from, const std::string& datagram);
-    void answerRcon(std::string_view line, const Peer& from, const std::string& datagram);
+    void answerStatusQuery(std::string_view line, const std::vector<Word>& words, const Peer& from,
+                           const std::string& datagram);
+    void answerRcon(std::string_view line, const std::vector<Word>& words, const Peer& from,
+                    const std::string& datagram);
     bool rateLimited(const Peer& from);
-    std::string commandText(std::string_view line) const;
+    std::string commandText(std::string_view line, const std::vector<Word>& words) const;
     void execute(std::string_view command, Output& out);
     void printStatus(Output& out);
     void dumpUser(const std::vector<Word>& args, Output& out);
