@@ -1,0 +1,326 @@
+// The list files: what is loaded, what is kept, and the bytes written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "config/list_files.h"
+#include "penalties/penalty_tables.h"
+#include "support.h"
+
+namespace vorstel {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using Cells = std::vector<std::string>;
+
+void Write(const std::filesystem::path& p, const std::string& bytes) {
+    std::ofstream out(p, std::ios::binary);
+    out << bytes;
+}
+
+std::vector<Cells> RowsOf(const Table& t) {
+    std::vector<Cells> out;
+    for (const auto& r : t.rows()) out.push_back(r.cells);
+    return out;
+}
+
+class ListFilesTest : public ::testing::Test {
+protected:
+    ListFilesTest() {
+        calendar.current = {2024, 5, 10, 12, 0, 0};
+        SetUpWarningsTable(warnings);
+        SetUpKicksTable(kicks);
+        SetUpBansTable(bans);
+    }
+    PenaltyListsLoad Load() { return LoadPenaltyLists(dir.path(), {warnings, kicks, bans}, calendar); }
+    std::vector<std::string> Save(const PenaltyListsState& kept = {}) {
+        return SavePenaltyLists(dir.path(), {warnings, kicks, bans}, kept);
+    }
+
+    TempDir dir;
+    FixedCalendar calendar;
+    Table warnings{"ListView2"}, kicks{"ListView3"}, bans{"ListView4"};
+};
+
+// ---- loading ----
+
+TEST_F(ListFilesTest, RowsLoadInAddressOrderWithTheirBytesUntouched) {
+    Write(dir / "warnings.lst",
+          "10.0.0.9\x02 Spaced Name \x02\xE9t\xE9\x02" "2024-01-02\r\n"
+          "10.0.0.10\x02Two\x02r\x02" "2024-01-03\n"
+          "10.0.0.1\x02One\x02\x02" "2024-01-04\r"
+          "10.0.0.5\x02" "Five\x02r5\x02" "2024-01-05");
+    Write(dir / "kicks.lst", "b\x02k\x02r\x02" "d\r\na\x02k\x02r\x02" "d\r\n");
+    const auto load = Load();
+    EXPECT_TRUE(load.messages.empty());
+    EXPECT_EQ(RowsOf(warnings), (std::vector<Cells>{{"10.0.0.1", "One", "", "2024-01-04"},
+                                                    {"10.0.0.10", "Two", "r", "2024-01-03"},
+                                                    {"10.0.0.5", "Five", "r5", "2024-01-05"},
+                                                    {"10.0.0.9", " Spaced Name ", "\xE9t\xE9", "2024-01-02"}}));
+    EXPECT_EQ(RowsOf(kicks), (std::vector<Cells>{{"a", "k", "r", "d"}, {"b", "k", "r", "d"}}));
+    EXPECT_EQ(bans.rowCount(), 0u);
+}
+
+TEST_F(ListFilesTest, MissingFilesLoadNothingAndSayNothing) {
+    warnings.addRow({"stale"});
+    const auto load = Load();
+    EXPECT_TRUE(load.messages.empty());
+    EXPECT_EQ(warnings.rowCount() + kicks.rowCount() + bans.rowCount(), 0u);
+    EXPECT_TRUE(load.kept.warnings.lines.empty());
+    EXPECT_FALSE(load.kept.bans.unreadable);
+}
+
+TEST_F(ListFilesTest, LoadingSortsByAddressWhateverTheTableWasSortedBy) {
+    warnings.headerClick(1);
+    Write(dir / "warnings.lst", "b\x02" "a\x02r\x02" "d\r\na\x02z\x02r\x02" "d\r\n");
+    Load();
+    EXPECT_EQ(warnings.sortColumn(), 0u);
+    EXPECT_EQ(warnings.rows()[0].cell(0), "a");
+}
+
+TEST_F(ListFilesTest, BansLoadUntilTheirEndDayComes) {
+    // Today is 2024-05-10.
+    Write(dir / "bans.lst",
+          "1\x02n\x02r\x02" "2024-01-01\x02\r\n"            // no end
+          "2\x02n\x02r\x02" "2024-01-01\x02" "2024-05-11\r\n"  // ends tomorrow: still banned
+          "3\x02n\x02r\x02" "2024-01-01\x02" "2024-05-10\r\n"  // ends today: over
+          "4\x02n\x02r\x02" "2024-01-01\x02" "2023-12-31\r\n"
+          "5\x02n\x02r\x02" "2024-01-01\x02" "9999-12-31\r\n");
+    const auto load = Load();
+    EXPECT_TRUE(load.messages.empty());
+    EXPECT_EQ(load.expiredBans, 2u);
+    EXPECT_TRUE(load.kept.bans.lines.empty());
+    EXPECT_EQ(RowsOf(bans), (std::vector<Cells>{{"1", "n", "r", "2024-01-01", ""},
+                                                {"2", "n", "r", "2024-01-01", "2024-05-11"},
+                                                {"5", "n", "r", "2024-01-01", "9999-12-31"}}));
+
+    // Expired bans are gone from the next save; that is their end, not a loss.
+    EXPECT_TRUE(Save(load.kept).empty());
+    EXPECT_EQ(ReadFile(dir / "bans.lst"),
+              "1\x02n\x02r\x02" "2024-01-01\x02\r\n"
+              "2\x02n\x02r\x02" "2024-01-01\x02" "2024-05-11\r\n"
+              "5\x02n\x02r\x02" "2024-01-01\x02" "9999-12-31\r\n");
+}
+
+TEST_F(ListFilesTest, LinesThatCannotLoadAreReportedAndWrittenBackAfterTheRows) {
+    const std::string bad[] = {
+        "",                                               // blank
+        "only\x02three\x02pieces",                        // too few
+        "1\x02n\x02r\x02" "2024-01-01\x02" "2024-02-30",  // no such day
+        "2\x02n\x02r\x02" "2024-01-01\x02" "soon",
+        "3\x02n\x02r\x02" "2024-01-01\x02" "2025-01-01\x02" "extra",  // a sixth field with text
+    };
+    Write(dir / "bans.lst", "z\x02n\x02r\x02" "d\x02\r\n" + bad[0] + "\r\n" + bad[1] + "\n" + bad[2] + "\r\n" +
+                                "y\x02n\x02r\x02" "d\x02" "2030-01-01\x02\x02\r\n" + bad[3] + "\r" + bad[4] + "\r\n");
+    Write(dir / "warnings.lst", "a\x02" "b\x02" "c\r\n");
+    const auto load = Load();
+
+    EXPECT_EQ(load.messages,
+              (std::vector<std::string>{
+                  "warnings.lst line 1: 3 field(s) where 4 are needed; not loaded, kept in the file",
+                  "bans.lst line 2: blank line; not loaded, kept in the file",
+                  "bans.lst line 3: 3 field(s) where 5 are needed; not loaded, kept in the file",
+                  "bans.lst line 4: the ban's end is not a date (YYYY-MM-DD); not loaded, kept in the file",
+                  "bans.lst line 6: the ban's end is not a date (YYYY-MM-DD); not loaded, kept in the file",
+                  "bans.lst line 7: 6 fields where 5 are expected; not loaded, kept in the file",
+              }));
+    // Empty extra fields are only trailing separators: the row loads.
+    EXPECT_EQ(RowsOf(bans), (std::vector<Cells>{{"y", "n", "r", "d", "2030-01-01"}, {"z", "n", "r", "d", ""}}));
+    EXPECT_EQ(load.kept.bans.lines, (std::vector<std::string>(std::begin(bad), std::end(bad))));
+
+    AddBan(bans, calendar, "x", "new", "r", std::nullopt);
+    EXPECT_TRUE(Save(load.kept).empty());
+    EXPECT_EQ(ReadFile(dir / "bans.lst"),
+              "x\x02new\x02r\x02" "2024-05-10\x02\r\n"
+              "y\x02n\x02r\x02" "d\x02" "2030-01-01\r\n"
+              "z\x02n\x02r\x02" "d\x02\r\n" +
+                  bad[0] + "\r\n" + bad[1] + "\r\n" + bad[2] + "\r\n" + bad[3] + "\r\n" + bad[4] + "\r\n");
+    EXPECT_EQ(ReadFile(dir / "warnings.lst"), "a\x02" "b\x02" "c\r\n");
+
+    // And the next start-up finds and reports the same lines again.
+    const auto again = Load();
+    EXPECT_EQ(again.kept.bans.lines, load.kept.bans.lines);
+    EXPECT_EQ(bans.rowCount(), 3u);
+}
+
+TEST_F(ListFilesTest, ManyBadLinesAreAllKeptButReportedInShort) {
+    std::string text;
+    for (int i = 0; i < 500; ++i) text += "junk " + std::to_string(i) + "\r\n";
+    Write(dir / "kicks.lst", text);
+    const auto load = Load();
+    ASSERT_EQ(load.messages.size(), 11u);
+    EXPECT_EQ(load.messages.back(), "kicks.lst: 490 more lines not loaded, kept in the file");
+    EXPECT_EQ(load.kept.kicks.lines.size(), 500u);
+    EXPECT_TRUE(Save(load.kept).empty());
+    EXPECT_EQ(ReadFile(dir / "kicks.lst"), text);
+}
+
+TEST_F(ListFilesTest, AFileThatCannotBeReadIsNeverOverwritten) {
+    std::filesystem::create_directory(dir / "bans.lst");
+    Write(dir / "kicks.lst", "k\x02n\x02r\x02" "d\r\n");
+    const auto load = Load();
+    ASSERT_EQ(load.messages.size(), 1u);
+    EXPECT_EQ(load.messages[0], "bans.lst: could not be read (it is a directory); it will not be overwritten");
+    EXPECT_TRUE(load.kept.bans.unreadable);
+    EXPECT_EQ(kicks.rowCount(), 1u);
+
+    bans.addRow({"new"});
+    const auto failures = Save(load.kept);
+    EXPECT_EQ(failures, (std::vector<std::string>{
+                            "bans.lst: not saved, because it could not be read at start-up and would be lost"}));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "bans.lst"));
+    EXPECT_EQ(ReadFile(dir / "kicks.lst"), "k\x02n\x02r\x02" "d\r\n");
+    EXPECT_EQ(ReadFile(dir / "warnings.lst"), "");
+}
+
+// ---- saving ----
+
+TEST_F(ListFilesTest, SaveWritesEachTableInDisplayOrderByteForByte) {
+    AddWarning(warnings, calendar, "10.0.0.2", "Zed", "spam");
+    AddWarning(warnings, calendar, "10.0.0.1", "Amy", "camping");
+    warnings.headerClick(1);  // by name: Amy, Zed
+    AddBan(bans, calendar, "10.0.0.3", "Bob", "aimbot", 7);
+    AddBan(bans, calendar, "10.0.0.4", "Cy", "wallhack", std::nullopt);
+    EXPECT_TRUE(Save().empty());
+
+    EXPECT_EQ(ReadFile(dir / "warnings.lst"),
+              "10.0.0.1\x02" "Amy\x02" "camping\x02" "2024-05-10\r\n"
+              "10.0.0.2\x02" "Zed\x02" "spam\x02" "2024-05-10\r\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "kicks.lst"));
+    EXPECT_EQ(ReadFile(dir / "kicks.lst"), "");
+    EXPECT_EQ(ReadFile(dir / "bans.lst"),
+              "10.0.0.3\x02" "Bob\x02" "aimbot\x02" "2024-05-10\x02" "2024-05-17\r\n"
+              "10.0.0.4\x02" "Cy\x02" "wallhack\x02" "2024-05-10\x02\r\n");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(entry.path().extension(), ".lst") << entry.path();
+}
+
+TEST_F(ListFilesTest, SaveReplacesTheOldFileWhole) {
+    Write(dir / "kicks.lst", std::string(10000, 'x'));
+    kicks.addRow({"a", "b", "c", "d"});
+    EXPECT_TRUE(Save().empty());
+    EXPECT_EQ(ReadFile(dir / "kicks.lst"), "a\x02" "b\x02" "c\x02" "d\r\n");
+}
+
+TEST_F(ListFilesTest, SeparatorAndLineBreaksInFieldsAreWrittenAsSpaces) {
+    warnings.addRow({"10.0.0.1", "Na\x02me", "two\r\nlines", "\n"});
+    bans.addRow({"10.0.0.2\r", "x", "y", "z", ""});
+    EXPECT_TRUE(Save().empty());
+    EXPECT_EQ(ReadFile(dir / "warnings.lst"), "10.0.0.1\x02Na me\x02two  lines\x02 \r\n");
+    EXPECT_EQ(ReadFile(dir / "bans.lst"), "10.0.0.2 \x02x\x02y\x02z\x02\r\n");
+    const auto load = Load();
+    EXPECT_TRUE(load.messages.empty());
+    EXPECT_EQ(warnings.rowCount(), 1u);
+    EXPECT_EQ(bans.rowCount(), 1u);
+}
+
+TEST_F(ListFilesTest, AnyRowsReadBackAsTheSameRows) {
+    std::mt19937 rng(11);
+    auto field = [&] {
+        std::string s(rng() % 6, ' ');
+        for (char& c : s) c = static_cast<char>(rng() % 256);
+        return s;
+    };
+    auto clean = [](std::string s) {
+        for (char& c : s)
+            if (c == '\x02' || c == '\r' || c == '\n') c = ' ';
+        return s;
+    };
+    for (int i = 0; i < 300; ++i) {
+        warnings.addRow({field(), field(), field(), field()});
+        bans.addRow({field(), field(), field(), field(), i % 2 ? "" : "2030-01-0" + std::to_string(1 + i % 9)});
+    }
+    std::vector<Cells> expectedWarnings, expectedBans;
+    for (const auto& r : warnings.rows()) {
+        Cells c;
+        for (const auto& f : r.cells) c.push_back(clean(f));
+        expectedWarnings.push_back(c);
+    }
+    for (const auto& r : bans.rows()) {
+        Cells c;
+        for (const auto& f : r.cells) c.push_back(clean(f));
+        expectedBans.push_back(c);
+    }
+    EXPECT_TRUE(Save().empty());
+    const auto load = Load();
+    EXPECT_TRUE(load.messages.empty());
+    // Sorted again from the cleaned addresses: compare as sets in file order.
+    auto sorted = [](std::vector<Cells> v) {
+        std::stable_sort(v.begin(), v.end(), [](const Cells& a, const Cells& b) { return a[0] < b[0]; });
+        return v;
+    };
+    EXPECT_EQ(RowsOf(warnings), sorted(expectedWarnings));
+    EXPECT_EQ(RowsOf(bans), sorted(expectedBans));
+}
+
+TEST_F(ListFilesTest, AFileThatCannotBeWrittenDoesNotStopTheOthers) {
+    std::filesystem::create_directory(dir / "kicks.lst");
+    std::ofstream(dir / "kicks.lst" / "inside") << "x";
+    warnings.addRow({"w", "n", "r", "d"});
+    kicks.addRow({"k", "n", "r", "d"});
+    bans.addRow({"b", "n", "r", "d", ""});
+    const auto failures = Save();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].rfind("kicks.lst: could not be saved (", 0), 0u) << failures[0];
+    EXPECT_EQ(ReadFile(dir / "warnings.lst"), "w\x02n\x02r\x02" "d\r\n");
+    EXPECT_EQ(ReadFile(dir / "bans.lst"), "b\x02n\x02r\x02" "d\x02\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "kicks.lst.tmp"));
+}
+
+TEST_F(ListFilesTest, NoDirectoryMeansThreeFailures) {
+    const auto failures = SavePenaltyLists(dir / "missing", {warnings, kicks, bans}, {});
+    ASSERT_EQ(failures.size(), 3u);
+    EXPECT_EQ(failures[0].rfind("warnings.lst: could not be saved (", 0), 0u);
+    EXPECT_EQ(failures[1].rfind("kicks.lst:", 0), 0u);
+    EXPECT_EQ(failures[2].rfind("bans.lst:", 0), 0u);
+}
+
+// ---- skins.txt and reserved.txt ----
+
+TEST(SkinList, AMissingFileLeavesListAndCountAsTheyWere) {
+    TempDir dir;
+    std::vector<std::string> list{"keep"};
+    int count = 7;
+    EXPECT_FALSE(ReadSkinList(dir / "skins.txt", list, count));
+    EXPECT_EQ(list, std::vector<std::string>{"keep"});
+    EXPECT_EQ(count, 7);
+    std::filesystem::create_directory(dir / "reserved.txt");
+    EXPECT_FALSE(ReadSkinList(dir / "reserved.txt", list, count));
+    EXPECT_EQ(count, 7);
+}
+
+TEST(SkinList, EntriesAreTheFilesLinesExactly) {
+    TempDir dir;
+    std::vector<std::string> list{"old", "entries", "here", "and", "more"};
+    int count = 5;
+    Write(dir / "skins.txt", "allied_airborne\r\naxis_kradshutze\r\nallied_manon\r\n");
+    EXPECT_TRUE(ReadSkinList(dir / "skins.txt", list, count));
+    EXPECT_EQ(list, (std::vector<std::string>{"allied_airborne", "axis_kradshutze", "allied_manon"}));
+    EXPECT_EQ(count, 3);
+
+    Write(dir / "reserved.txt", " Padded Name \r\n\r\n\tTab\nlone cr\rno end");
+    EXPECT_TRUE(ReadSkinList(dir / "reserved.txt", list, count));
+    EXPECT_EQ(list, (std::vector<std::string>{" Padded Name ", "", "\tTab", "lone cr", "no end"}));
+    EXPECT_EQ(count, 5);
+
+    Write(dir / "reserved.txt", "");
+    EXPECT_TRUE(ReadSkinList(dir / "reserved.txt", list, count));
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(count, 0);
+}
+
+TEST(SplitLines, EachLineEndEndsOneLine) {
+    EXPECT_EQ(SplitLines(""), std::vector<std::string>{});
+    EXPECT_EQ(SplitLines("\r\n"), std::vector<std::string>{""});
+    EXPECT_EQ(SplitLines("a\n\rb"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(SplitLines("a\r\r\nb\n\n"), (std::vector<std::string>{"a", "", "b", ""}));
+    EXPECT_EQ(SplitLines(std::string("a\0b\r", 4)), std::vector<std::string>{std::string("a\0b", 3)});
+}
+
+}  // namespace
+}  // namespace vorstel

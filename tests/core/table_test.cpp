@@ -1,0 +1,540 @@
+// The table element, the civil-date helper and the penalty tables built on them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "form/table.h"
+#include "penalties/civil_date.h"
+#include "penalties/penalty_tables.h"
+#include "runtime/calendar.h"
+
+namespace vorstel {
+namespace {
+
+using Cells = std::vector<std::string>;
+
+std::vector<std::string> Column(const Table& t, std::size_t c) {
+    std::vector<std::string> out;
+    for (const auto& r : t.rows()) out.push_back(r.cell(c));
+    return out;
+}
+
+std::vector<RowId> Ids(const Table& t) {
+    std::vector<RowId> out;
+    for (const auto& r : t.rows()) out.push_back(r.id);
+    return out;
+}
+
+// Columns C0, C1, ..., sorted by C0.
+void SortedColumns(Table& t, std::size_t columns = 2) {
+    std::vector<TableColumn> cols;
+    for (std::size_t i = 0; i < columns; ++i) cols.push_back({"C" + std::to_string(i), 1000});
+    t.setColumns(cols);
+    t.setSorted(true);
+}
+
+// ---- sorting ----
+
+TEST(TableSorting, RowsTakeTheirPlaceByByteOrderOfTheSortColumn) {
+    Table t("T");
+    SortedColumns(t);
+    for (const char* ip : {"10.0.0.2", "9.1.1.1", "10.0.0.10", "abc", "ABC", "\xE9t\xE9", "", "10.0.0.1"})
+        t.addRow({ip, "x"});
+    // Text, not numbers: "10.0.0.10" before "10.0.0.2", "9..." after both; bytes above 0x7F
+    // after ASCII.
+    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"", "10.0.0.1", "10.0.0.10", "10.0.0.2", "9.1.1.1", "ABC",
+                                                      "abc", "\xE9t\xE9"}));
+}
+
+TEST(TableSorting, EqualRowsKeepTheirArrivalOrder) {
+    Table t("T");
+    SortedColumns(t);
+    t.addRow({"b", "1"});
+    t.addRow({"a", "2"});
+    t.addRow({"b", "3"});
+    t.addRow({"a", "4"});
+    t.addRow({"b", "5"});
+    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"2", "4", "1", "3", "5"}));
+}
+
+TEST(TableSorting, DatesAndNumbersCompareAsText) {
+    Table t("T");
+    SortedColumns(t);
+    t.setSortColumn(1);
+    for (const char* d : {"2024-10-01", "2024-9-30", "2024-01-15", "100", "20"}) t.addRow({"ip", d});
+    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"100", "20", "2024-01-15", "2024-10-01", "2024-9-30"}));
+}
+
+TEST(TableSorting, MissingCellsSortAsEmptyText) {
+    Table t("T");
+    SortedColumns(t);
+    t.setSortColumn(1);
+    t.addRow({"a", "m"});
+    t.addRow({"b"});
+    t.addRow({});
+    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"b", "", "a"}));
+}
+
+TEST(TableSorting, UnsortedTableKeepsArrivalOrderUntilSortingIsTurnedOn) {
+    Table t("T");
+    t.setColumns({{"A", 100}, {"B", 100}});
+    t.addRow({"c", "1"});
+    t.addRow({"a", "2"});
+    t.addRow({"c", "3"});
+    t.addRow({"b", "4"});
+    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"1", "2", "3", "4"}));
+    t.setSorted(true);
+    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"2", "4", "1", "3"}));
+}
+
+TEST(TableSorting, BulkAddGivesTheSameOrderAsAddingOneByOne) {
+    std::mt19937 rng(7);
+    auto word = [&] { return std::string(1, static_cast<char>('a' + rng() % 5)) + static_cast<char>('a' + rng() % 3); };
+    std::vector<Cells> first, second;
+    for (int i = 0; i < 300; ++i) first.push_back({word(), word(), std::to_string(i)});
+    for (int i = 0; i < 700; ++i) second.push_back({word(), word(), std::to_string(1000 + i)});
+
+    Table oneByOne("A"), bulk("B");
+    SortedColumns(oneByOne, 3);
+    SortedColumns(bulk, 3);
+    for (auto& c : first) oneByOne.addRow(c);
+    for (auto& c : second) oneByOne.addRow(c);
+    for (auto& c : first) bulk.addRow(c);
+    bulk.addRows(second);
+    EXPECT_EQ(Column(bulk, 2), Column(oneByOne, 2));
+
+    std::vector<Cells> all = first;
+    all.insert(all.end(), second.begin(), second.end());
+    std::stable_sort(all.begin(), all.end(), [](const Cells& a, const Cells& b) { return a[0] < b[0]; });
+    std::vector<std::string> expected;
+    for (auto& c : all) expected.push_back(c[2]);
+    EXPECT_EQ(Column(bulk, 2), expected);
+}
+
+TEST(TableSorting, HeaderClickResortsStablyAndTheCurrentColumnChangesNothing) {
+    Table t("T");
+    SortedColumns(t, 3);
+    t.addRow({"b", "y", "1"});
+    t.addRow({"a", "y", "2"});
+    t.addRow({"c", "x", "3"});
+    t.addRow({"a", "x", "4"});
+    int rowsNotes = 0;
+    t.addListener([&](Property p) { rowsNotes += p == Property::Rows; });
+
+    t.headerClick(1);
+    EXPECT_EQ(t.sortColumn(), 1u);
+    // Ties keep the order they had by column 0.
+    EXPECT_EQ(Column(t, 2), (std::vector<std::string>{"4", "3", "2", "1"}));
+    EXPECT_EQ(rowsNotes, 1);
+
+    t.headerClick(1);  // no descending order
+    t.headerClick(9);  // no such column
+    EXPECT_EQ(Column(t, 2), (std::vector<std::string>{"4", "3", "2", "1"}));
+    EXPECT_EQ(t.sortColumn(), 1u);
+    EXPECT_EQ(rowsNotes, 1);
+
+    t.addRow({"a", "xa", "5"});
+    EXPECT_EQ(Column(t, 2), (std::vector<std::string>{"4", "3", "5", "2", "1"}));
+}
+
+TEST(TableSorting, HeaderClickTurnsSortingOn) {
+    Table t("T");
+    t.setColumns({{"A", 100}, {"B", 100}});
+    t.addRow({"b", "2"});
+    t.addRow({"a", "1"});
+    t.headerClick(0);
+    EXPECT_TRUE(t.sorted());
+    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"a", "b"}));
+}
+
+// ---- rows, positions, selection ----
+
+TEST(TableRows, PositionsCountFromOneAndRemovalChecksBounds) {
+    Table t("T");
+    SortedColumns(t);
+    t.addRow({"b"});
+    t.addRow({"a"});
+    EXPECT_EQ(t.rowAtPosition(1).cell(0), "a");
+    EXPECT_EQ(t.rowAtIndex(1).cell(0), "b");
+    EXPECT_THROW(t.rowAtPosition(3), std::out_of_range);
+    EXPECT_FALSE(t.removeAtPosition(0));
+    EXPECT_FALSE(t.removeAtPosition(3));
+    EXPECT_TRUE(t.removeAtPosition(2));
+    EXPECT_EQ(Column(t, 0), std::vector<std::string>{"a"});
+    EXPECT_FALSE(t.removeRow(9999));
+}
+
+TEST(TableRows, RemovingWhileWalkingByIdReachesEveryRow) {
+    Table t("T");
+    SortedColumns(t);
+    for (const char* ip : {"1", "2", "1", "3", "1"}) t.addRow({ip});
+    std::vector<RowId> doomed;
+    for (const auto& r : t.rows())
+        if (r.cell(0) == "1") doomed.push_back(r.id);
+    for (RowId id : doomed) EXPECT_TRUE(t.removeRow(id));
+    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"2", "3"}));
+}
+
+TEST(TableSelection, RowClickSelectsAndRunsTheReaction) {
+    Table t("T");
+    SortedColumns(t);
+    t.addRow({"a"});
+    t.addRow({"b"});
+    int reactions = 0, selectionNotes = 0;
+    t.onRowClick = [&] { ++reactions; };
+    t.addListener([&](Property p) { selectionNotes += p == Property::Selection; });
+
+    t.rowClick(1);
+    EXPECT_EQ(t.selectedRow()->cell(0), "b");
+    EXPECT_EQ(t.selectedPosition(), 2u);
+    t.rowClick(1);  // the same row again: the reaction runs, the selection is unchanged
+    EXPECT_EQ(reactions, 2);
+    EXPECT_EQ(selectionNotes, 1);
+
+    t.rowClick(2);  // no such row
+    EXPECT_EQ(reactions, 2);
+    EXPECT_EQ(t.selectedPosition(), 2u);
+
+    t.setEnabled(false);
+    t.rowClick(0);
+    EXPECT_EQ(reactions, 2);
+    EXPECT_EQ(t.selectedPosition(), 2u);
+}
+
+TEST(TableSelection, SelectionFollowsTheRowThroughInsertsResortsAndRemovals) {
+    Table t("T");
+    SortedColumns(t, 2);
+    t.addRow({"m", "3"});
+    t.addRow({"z", "1"});
+    t.rowClick(0);
+    const RowId chosen = t.selectedRow()->id;
+
+    t.addRow({"a", "9"});  // lands before it
+    t.addRow({"n", "0"});
+    EXPECT_EQ(t.selectedRow()->id, chosen);
+    EXPECT_EQ(t.selectedPosition(), 2u);
+
+    t.headerClick(1);
+    EXPECT_EQ(t.selectedRow()->id, chosen);
+    EXPECT_EQ(t.selectedPosition(), 3u);
+
+    t.addRows({{"q", "0"}, {"r", "5"}});
+    EXPECT_EQ(t.selectedRow()->id, chosen);
+
+    t.removeAtIndex(0);
+    EXPECT_EQ(t.selectedRow()->id, chosen);
+
+    int selectionNotes = 0;
+    t.addListener([&](Property p) { selectionNotes += p == Property::Selection; });
+    EXPECT_TRUE(t.removeRow(chosen));
+    EXPECT_EQ(t.selectedRow(), nullptr);
+    EXPECT_EQ(t.selectedPosition(), 0u);
+    EXPECT_EQ(selectionNotes, 1);
+}
+
+TEST(TableSelection, ClearDropsTheSelection) {
+    Table t("T");
+    SortedColumns(t);
+    t.addRow({"a"});
+    t.selectIndex(0);
+    t.clear();
+    EXPECT_EQ(t.rowCount(), 0u);
+    EXPECT_FALSE(t.selectedIndex());
+}
+
+TEST(TableSelection, NewAddressMovesTheSelectedRowToItsPlaceAfterEqualRows) {
+    Table t("T");
+    SortedColumns(t, 2);
+    for (const char* ip : {"10.0.0.1", "10.0.0.5", "10.0.0.5", "10.0.0.9", "10.0.0.3"}) t.addRow({ip, ip});
+    EXPECT_FALSE(t.setSelectedIp("1.1.1.1"));
+
+    t.rowClick(4);  // 10.0.0.9
+    EXPECT_TRUE(t.setSelectedIp("10.0.0.5"));
+    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"10.0.0.1", "10.0.0.3", "10.0.0.5", "10.0.0.5", "10.0.0.9"}));
+    EXPECT_EQ(t.selectedPosition(), 5u);
+    EXPECT_EQ(t.selectedRow()->cell(1), "10.0.0.9");
+
+    t.rowClick(0);  // 10.0.0.1 moves down past the three equal rows
+    EXPECT_TRUE(t.setSelectedIp("10.0.0.5"));
+    EXPECT_EQ(t.selectedPosition(), 5u);
+    EXPECT_EQ(t.selectedRow()->cell(1), "10.0.0.1");
+
+    t.rowClick(2);  // a 10.0.0.5 made the smallest: moves to the front
+    EXPECT_TRUE(t.setSelectedIp("0"));
+    EXPECT_EQ(t.selectedPosition(), 1u);
+    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"0", "10.0.0.3", "10.0.0.5", "10.0.0.5", "10.0.0.5"}));
+    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"10.0.0.5", "10.0.0.3", "10.0.0.5", "10.0.0.9", "10.0.0.1"}));
+}
+
+// A view that mirrors the table from the row-level changes alone, checking on each call that
+// the table still holds the state the call describes.
+class Mirror : public TableObserver {
+public:
+    explicit Mirror(Table& t) : t_(t), ids_(Ids(t)) { t.addObserver(this); }
+    ~Mirror() override { t_.removeObserver(this); }
+    const std::vector<RowId>& ids() const { return ids_; }
+    int resets = 0, inserts = 0;
+
+    void beforeInsert(std::size_t i) override {
+        ASSERT_EQ(t_.rowCount(), ids_.size());
+        ASSERT_LE(i, ids_.size());
+        pending_ = i;
+    }
+    void afterInsert() override {
+        ++inserts;
+        ids_.insert(ids_.begin() + static_cast<std::ptrdiff_t>(pending_), t_.rows()[pending_].id);
+    }
+    void beforeRemove(std::size_t i) override {
+        ASSERT_LT(i, ids_.size());
+        ASSERT_EQ(t_.rows()[i].id, ids_[i]);
+        pending_ = i;
+    }
+    void afterRemove() override { ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(pending_)); }
+    void beforeMove(std::size_t from, std::size_t to) override {
+        ASSERT_NE(from, to);
+        ASSERT_LT(from, ids_.size());
+        ASSERT_LT(to, ids_.size());
+        ASSERT_EQ(t_.rows()[from].id, ids_[from]);
+        from_ = from;
+        pending_ = to;
+    }
+    void afterMove() override {
+        const RowId id = ids_[from_];
+        ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(from_));
+        ids_.insert(ids_.begin() + static_cast<std::ptrdiff_t>(pending_), id);
+    }
+    void cellChanged(std::size_t i, std::size_t) override { ASSERT_EQ(t_.rows()[i].id, ids_[i]); }
+    void beforeReset() override { ASSERT_EQ(Ids(t_), ids_); }
+    void afterReset() override {
+        ++resets;
+        ids_ = Ids(t_);
+    }
+
+private:
+    Table& t_;
+    std::vector<RowId> ids_;
+    std::size_t pending_ = 0, from_ = 0;
+};
+
+TEST(TableChanges, ARowByRowMirrorStaysEqualThroughRandomOperations) {
+    for (unsigned seed = 1; seed <= 5; ++seed) {
+        std::mt19937 rng(seed);
+        Table t("T");
+    SortedColumns(t, 3);
+        Mirror mirror(t);
+        std::optional<RowId> chosen;
+        auto word = [&] { return std::string(1, static_cast<char>('a' + rng() % 6)); };
+        for (int step = 0; step < 2000; ++step) {
+            const unsigned op = rng() % 10;
+            const std::size_t n = t.rowCount();
+            if (op < 4) {
+                t.addRow({word(), word(), word()});
+            } else if (op == 4 && n > 0) {
+                const std::size_t i = rng() % n;
+                if (chosen && t.rows()[i].id == *chosen) chosen.reset();
+                t.removeAtIndex(i);
+            } else if (op == 5 && n > 0) {
+                t.rowClick(rng() % n);
+                chosen = t.selectedRow()->id;
+            } else if (op == 6) {
+                t.setSelectedIp(word());
+            } else if (op == 7 && n > 0) {
+                t.setCell(rng() % n, rng() % 3, word());
+            } else if (op == 8) {
+                t.headerClick(rng() % 3);
+            } else if (op == 9 && rng() % 20 == 0) {
+                t.addRows({{word(), word(), word()}, {word(), word(), word()}});
+            }
+            ASSERT_EQ(mirror.ids(), Ids(t)) << "seed " << seed << " step " << step;
+            ASSERT_TRUE(std::is_sorted(t.rows().begin(), t.rows().end(),
+                                       [&](const TableRow& a, const TableRow& b) {
+                                           return a.cell(t.sortColumn()) < b.cell(t.sortColumn());
+                                       }));
+            ASSERT_EQ(t.selectedRow() ? std::optional(t.selectedRow()->id) : std::nullopt, chosen);
+        }
+        EXPECT_GT(mirror.inserts, 100);
+    }
+}
+
+TEST(TableChanges, SingleRowChangesAreNotResets) {
+    Table t("T");
+    SortedColumns(t, 2);
+    Mirror mirror(t);
+    t.addRow({"b", "1"});
+    t.addRow({"a", "2"});
+    t.rowClick(0);
+    t.setSelectedIp("c");
+    t.setCell(0, 1, "x");
+    t.removeAtIndex(0);
+    EXPECT_EQ(mirror.resets, 0);
+    EXPECT_EQ(mirror.inserts, 2);
+}
+
+// ---- dates ----
+
+TEST(CivilDate, ParseIsStrict) {
+    for (const char* good : {"2024-02-29", "2000-02-29", "0000-01-01", "9999-12-31", "2023-12-31"})
+        EXPECT_TRUE(ParseDate(good)) << good;
+    for (const char* bad : {"", "2024-2-01", "2024-02-1", "2024-02-30", "2023-02-29", "1900-02-29", "2024-13-01",
+                            "2024-00-10", "2024-01-00", "2024-04-31", " 2024-01-01", "2024-01-01 ", "2024/01/01",
+                            "+024-01-01", "2024-01-0a", "20240-01-01", "2024-01-01\r"})
+        EXPECT_FALSE(ParseDate(bad)) << bad;
+}
+
+TEST(CivilDate, DayNumbersWalkTheCalendarOneDayAtATime) {
+    // Counts every day of years 0000 to 9999 the slow way and checks both conversions.
+    CivilDate d{0, 1, 1};
+    long long n = DaysFromCivil(d);
+    auto daysIn = [](int y, int m) {
+        const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+        static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+        return m == 2 && leap ? 29 : kDays[m - 1];
+    };
+    EXPECT_EQ(DaysFromCivil({1970, 1, 1}), 0);
+    for (;;) {
+        const CivilDate back = CivilFromDays(n);
+        ASSERT_TRUE(back.year == d.year && back.month == d.month && back.day == d.day) << FormatDate(d);
+        ASSERT_EQ(DaysFromCivil(d), n);
+        if (d.year == 9999 && d.month == 12 && d.day == 31) break;
+        if (++d.day > daysIn(d.year, d.month)) {
+            d.day = 1;
+            if (++d.month > 12) {
+                d.month = 1;
+                ++d.year;
+            }
+        }
+        ++n;
+    }
+}
+
+TEST(CivilDate, AddDaysCrossesMonthsYearsAndLeapDays) {
+    EXPECT_EQ(AddDays("2024-02-28", 1), "2024-02-29");
+    EXPECT_EQ(AddDays("2023-02-28", 1), "2023-03-01");
+    EXPECT_EQ(AddDays("1900-02-28", 1), "1900-03-01");
+    EXPECT_EQ(AddDays("2000-02-28", 1), "2000-02-29");
+    EXPECT_EQ(AddDays("2024-12-31", 1), "2025-01-01");
+    EXPECT_EQ(AddDays("2024-03-01", -1), "2024-02-29");
+    EXPECT_EQ(AddDays("2024-01-31", 30), "2024-03-01");
+    EXPECT_EQ(AddDays("2024-05-10", 365), "2025-05-10");
+    EXPECT_EQ(AddDays("2024-05-10", 0), "2024-05-10");
+    EXPECT_EQ(AddDays("9999-12-31", 1), std::nullopt);
+    EXPECT_EQ(AddDays("0000-01-01", -1), std::nullopt);
+    EXPECT_EQ(AddDays("2024-05-10", 1LL << 62), std::nullopt);
+    EXPECT_EQ(AddDays("2024-02-30", 1), std::nullopt);
+}
+
+// ---- penalty tables ----
+
+std::vector<std::pair<std::string, int>> Layout(const Table& t) {
+    std::vector<std::pair<std::string, int>> out;
+    for (const auto& c : t.columns()) out.emplace_back(c.caption, c.widthTwips);
+    return out;
+}
+
+TEST(PenaltyTables, ColumnsAndSortOrderOfEachTable) {
+    Table players("ListView1"), warnings("ListView2"), kicks("ListView3"), bans("ListView4");
+    SetUpPlayersTable(players);
+    SetUpWarningsTable(warnings);
+    SetUpKicksTable(kicks);
+    SetUpBansTable(bans);
+    using L = std::vector<std::pair<std::string, int>>;
+    EXPECT_EQ(Layout(players), (L{{"No", 350}, {"Ping", 500}, {"Name", 2000}, {"IP", 1400}, {"Rate", 700},
+                                  {"Allied skin", 2250}, {"Axis Skin", 2250}}));
+    const L warningLayout{{"IP", 1400}, {"Name", 3000}, {"Reason", 2100}, {"Date", 1200}};
+    EXPECT_EQ(Layout(warnings), warningLayout);
+    EXPECT_EQ(Layout(kicks), warningLayout);
+    EXPECT_EQ(Layout(bans), (L{{"IP", 1400}, {"Name", 2600}, {"Reason", 1300}, {"Date", 1200}, {"Until", 1200}}));
+    for (Table* t : {&players, &warnings, &kicks, &bans}) {
+        EXPECT_TRUE(t->sorted());
+        EXPECT_EQ(t->sortColumn(), 0u);
+    }
+}
+
+TEST(PenaltyTables, PenaltiesAreDatedTodayAndBansEndDaysLater) {
+    FixedCalendar calendar;
+    calendar.current = {2024, 2, 27, 23, 59, 59};
+    Table warnings("W"), kicks("K"), bans("B");
+    SetUpWarningsTable(warnings);
+    SetUpKicksTable(kicks);
+    SetUpBansTable(bans);
+
+    AddWarning(warnings, calendar, "10.0.0.7", "Sniper", "camping");
+    AddKick(kicks, calendar, "10.0.0.7", "Sniper", "team kill");
+    AddBan(bans, calendar, "10.0.0.9", "Cheat", "aimbot", std::nullopt);
+    AddBan(bans, calendar, "10.0.0.8", "Rude", "language", 3);
+    EXPECT_EQ(warnings.rows()[0].cells, (Cells{"10.0.0.7", "Sniper", "camping", "2024-02-27"}));
+    EXPECT_EQ(kicks.rows()[0].cells, (Cells{"10.0.0.7", "Sniper", "team kill", "2024-02-27"}));
+    EXPECT_EQ(bans.rows()[0].cells, (Cells{"10.0.0.8", "Rude", "language", "2024-02-27", "2024-03-01"}));
+    EXPECT_EQ(bans.rows()[1].cells, (Cells{"10.0.0.9", "Cheat", "aimbot", "2024-02-27", ""}));
+    const PenaltyRecord r = PenaltyAt(bans, 0);
+    EXPECT_EQ(r.IP + "|" + r.Name + "|" + r.Reason + "|" + r.Date + "|" + r.Until,
+              "10.0.0.8|Rude|language|2024-02-27|2024-03-01");
+
+    EXPECT_EQ(BanUntil(calendar, 0), "2024-02-27");
+    EXPECT_EQ(BanUntil(calendar, 1LL << 40), "9999-12-31");
+    EXPECT_EQ(BanUntil(calendar, -(1LL << 40)), "0000-01-01");
+}
+
+TEST(PenaltyTables, RowsForAnAddressMatchTheWholeTextExactly) {
+    Table bans("B");
+    SetUpBansTable(bans);
+    for (const char* ip : {"10.0.0.1", "10.0.0.10", "10.0.0.1", " 10.0.0.1", "10.0.0.1:12203", "host", "HOST"})
+        bans.addRow({ip});
+    EXPECT_EQ(CountRowsFor(bans, "10.0.0.1"), 2u);
+    EXPECT_EQ(CountRowsFor(bans, "host"), 1u);
+    EXPECT_EQ(CountRowsFor(bans, "10.0.0"), 0u);
+    EXPECT_EQ(CountRowsFor(bans, ""), 0u);
+}
+
+struct Buttons {
+    Button c5{"Command5", ""}, c6{"Command6", ""}, c7{"Command7", ""}, c8{"Command8", ""}, c9{"Command9", ""},
+        c10{"Command10", ""}, c11{"Command11", ""}, c14{"Command14", ""}, c15{"Command15", ""};
+    OptionButton o1{"Option1", "", false}, o2{"Option2", "", false};
+    TextBox t2{"Text2", ""};
+    ActionButtons wired() {
+        return {&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15};
+    }
+    std::string shown() {
+        std::string s;
+        for (Element* e : std::vector<Element*>{&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15})
+            if (e->visible()) s += e->name() + " ";
+        return s;
+    }
+    void setAll(bool on) {
+        for (Element* e : std::vector<Element*>{&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15})
+            e->setVisible(on);
+    }
+};
+
+TEST(PenaltyTables, RowClickShowsTheActionsOfItsTable) {
+    Buttons b;
+    Table players("ListView1"), warnings("ListView2"), kicks("ListView3"), bans("ListView4");
+    WireRowClicks(players, warnings, kicks, bans, b.wired());
+    for (Table* t : {&players, &warnings, &kicks, &bans}) t->addRow({"10.0.0.1"});
+
+    b.setAll(true);
+    warnings.rowClick(0);
+    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command11 Command14 ");
+    kicks.rowClick(0);
+    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command10 Command15 ");
+    bans.rowClick(0);
+    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command7 Command8 Command9 ");
+
+    b.setAll(false);
+    players.rowClick(0);  // shows its own, hides nothing
+    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 ");
+    b.c7.setVisible(true);
+    players.rowClick(0);
+    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command7 ");
+
+    ActionButtons partial;  // unset buttons are skipped
+    partial.Command7 = &b.c7;
+    ShowKickActions(partial);
+    EXPECT_FALSE(b.c7.visible());
+}
+
+}  // namespace
+}  // namespace vorstel
