@@ -374,6 +374,11 @@ QWidget* MainWindow::CaptionAroundBoxes(Element& caption, std::vector<TextBox*> 
     if (lead) {
         if (auto* button = qobject_cast<QAbstractButton*>(lead)) button->setText(parts.value(0).trimmed());
         h->addWidget(lead);
+        // The rest of the caption comes and goes with its option.
+        if (!caption.visible()) row->setHidden(true);
+        caption.addListener([&caption, row](Property p) {
+            if (p == Property::Visible) row->setVisible(caption.visible());
+        });
     } else {
         auto* first = new QLabel(parts.value(0).trimmed());
         Bind(caption, first);

@@ -45,11 +45,19 @@ TEST(Task, IsLazyAndReturnsItsValue) {
     EXPECT_EQ(scope.size(), 0u);
 }
 
+// Symmetric transfer relies on the compiler turning resumptions into tail calls, which
+// AddressSanitizer's instrumentation prevents; there the loop is kept short.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int kLongLoop = 1000;
+#else
+constexpr int kLongLoop = 1000000;
+#endif
+
 TEST(Task, LongChainsOfAwaitsDoNotGrowTheStack) {
     TaskScope scope;
     int got = -1;
-    scope.spawn([](int& out) -> Task<void> { out = co_await Loop(1000000); }(got));
-    EXPECT_EQ(got, 1000000);
+    scope.spawn([](int& out) -> Task<void> { out = co_await Loop(kLongLoop); }(got));
+    EXPECT_EQ(got, kLongLoop);
     scope.spawn([](int& out) -> Task<void> { out = co_await Depth(2000); }(got));
     EXPECT_EQ(got, 2000);
 }
