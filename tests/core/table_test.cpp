@@ -60,58 +60,21 @@ TEST(TableSorting, EqualRowsKeepTheirArrivalOrder) {
     EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"2", "4", "1", "3", "5"}));
 }
 
-TEST(TableSorting, DatesAndNumbersCompareAsText) {
-    Table t("T");
-    SortedColumns(t);
-    t.setSortColumn(1);
-    for (const char* d : {"2024-10-01", "2024-9-30", "2024-01-15", "100", "20"}) t.addRow({"ip", d});
-    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"100", "20", "2024-01-15", "2024-10-01", "2024-9-30"}));
-}
-
-TEST(TableSorting, MissingCellsSortAsEmptyText) {
-    Table t("T");
-    SortedColumns(t);
-    t.setSortColumn(1);
-    t.addRow({"a", "m"});
-    t.addRow({"b"});
-    t.addRow({});
-    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"b", "", "a"}));
-}
-
-TEST(TableSorting, UnsortedTableKeepsArrivalOrderUntilSortingIsTurnedOn) {
-    Table t("T");
-    t.setColumns({{"A", 100}, {"B", 100}});
-    t.addRow({"c", "1"});
-    t.addRow({"a", "2"});
-    t.addRow({"c", "3"});
-    t.addRow({"b", "4"});
-    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"1", "2", "3", "4"}));
-    t.setSorted(true);
-    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"2", "4", "1", "3"}));
-}
-
 TEST(TableSorting, BulkAddGivesTheSameOrderAsAddingOneByOne) {
     std::mt19937 rng(7);
-    auto word = [&] { return std::string(1, static_cast<char>('a' + rng() % 5)) + static_cast<char>('a' + rng() % 3); };
-    std::vector<Cells> first, second;
-    for (int i = 0; i < 300; ++i) first.push_back({word(), word(), std::to_string(i)});
-    for (int i = 0; i < 700; ++i) second.push_back({word(), word(), std::to_string(1000 + i)});
-
+    auto word = [&] { return std::string(1, static_cast<char>('a' + rng() % 5)); };
     Table oneByOne("A"), bulk("B");
-    SortedColumns(oneByOne, 3);
-    SortedColumns(bulk, 3);
-    for (auto& c : first) oneByOne.addRow(c);
-    for (auto& c : second) oneByOne.addRow(c);
-    for (auto& c : first) bulk.addRow(c);
-    bulk.addRows(second);
-    EXPECT_EQ(Column(bulk, 2), Column(oneByOne, 2));
-
-    std::vector<Cells> all = first;
-    all.insert(all.end(), second.begin(), second.end());
-    std::stable_sort(all.begin(), all.end(), [](const Cells& a, const Cells& b) { return a[0] < b[0]; });
-    std::vector<std::string> expected;
-    for (auto& c : all) expected.push_back(c[2]);
-    EXPECT_EQ(Column(bulk, 2), expected);
+    SortedColumns(oneByOne);
+    SortedColumns(bulk);
+    std::vector<Cells> more;
+    for (int i = 0; i < 300; ++i) {
+        const Cells row{word(), std::to_string(i)};
+        oneByOne.addRow(row);
+        if (i < 100) bulk.addRow(row);  // rows already there come first among equals
+        else more.push_back(row);
+    }
+    bulk.addRows(more);
+    EXPECT_EQ(Column(bulk, 1), Column(oneByOne, 1));
 }
 
 TEST(TableSorting, HeaderClickResortsStablyAndTheCurrentColumnChangesNothing) {
@@ -140,11 +103,12 @@ TEST(TableSorting, HeaderClickResortsStablyAndTheCurrentColumnChangesNothing) {
     EXPECT_EQ(Column(t, 2), (std::vector<std::string>{"4", "3", "5", "2", "1"}));
 }
 
-TEST(TableSorting, HeaderClickTurnsSortingOn) {
+TEST(TableSorting, UnsortedRowsKeepArrivalOrderUntilAHeaderClick) {
     Table t("T");
     t.setColumns({{"A", 100}, {"B", 100}});
     t.addRow({"b", "2"});
     t.addRow({"a", "1"});
+    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"b", "a"}));
     t.headerClick(0);
     EXPECT_TRUE(t.sorted());
     EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"a", "b"}));
@@ -152,30 +116,16 @@ TEST(TableSorting, HeaderClickTurnsSortingOn) {
 
 // ---- rows, positions, selection ----
 
-TEST(TableRows, PositionsCountFromOneAndRemovalChecksBounds) {
+TEST(TableRows, PositionsCountFromOne) {
     Table t("T");
     SortedColumns(t);
     t.addRow({"b"});
     t.addRow({"a"});
     EXPECT_EQ(t.rowAtPosition(1).cell(0), "a");
-    EXPECT_EQ(t.rowAtIndex(1).cell(0), "b");
-    EXPECT_THROW(t.rowAtPosition(3), std::out_of_range);
     EXPECT_FALSE(t.removeAtPosition(0));
     EXPECT_FALSE(t.removeAtPosition(3));
     EXPECT_TRUE(t.removeAtPosition(2));
     EXPECT_EQ(Column(t, 0), std::vector<std::string>{"a"});
-    EXPECT_FALSE(t.removeRow(9999));
-}
-
-TEST(TableRows, RemovingWhileWalkingByIdReachesEveryRow) {
-    Table t("T");
-    SortedColumns(t);
-    for (const char* ip : {"1", "2", "1", "3", "1"}) t.addRow({ip});
-    std::vector<RowId> doomed;
-    for (const auto& r : t.rows())
-        if (r.cell(0) == "1") doomed.push_back(r.id);
-    for (RowId id : doomed) EXPECT_TRUE(t.removeRow(id));
-    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"2", "3"}));
 }
 
 TEST(TableSelection, RowClickSelectsAndRunsTheReaction) {
@@ -202,47 +152,10 @@ TEST(TableSelection, RowClickSelectsAndRunsTheReaction) {
     t.rowClick(0);
     EXPECT_EQ(reactions, 2);
     EXPECT_EQ(t.selectedPosition(), 2u);
-}
 
-TEST(TableSelection, SelectionFollowsTheRowThroughInsertsResortsAndRemovals) {
-    Table t("T");
-    SortedColumns(t, 2);
-    t.addRow({"m", "3"});
-    t.addRow({"z", "1"});
-    t.rowClick(0);
-    const RowId chosen = t.selectedRow()->id;
-
-    t.addRow({"a", "9"});  // lands before it
-    t.addRow({"n", "0"});
-    EXPECT_EQ(t.selectedRow()->id, chosen);
-    EXPECT_EQ(t.selectedPosition(), 2u);
-
-    t.headerClick(1);
-    EXPECT_EQ(t.selectedRow()->id, chosen);
-    EXPECT_EQ(t.selectedPosition(), 3u);
-
-    t.addRows({{"q", "0"}, {"r", "5"}});
-    EXPECT_EQ(t.selectedRow()->id, chosen);
-
-    t.removeAtIndex(0);
-    EXPECT_EQ(t.selectedRow()->id, chosen);
-
-    int selectionNotes = 0;
-    t.addListener([&](Property p) { selectionNotes += p == Property::Selection; });
-    EXPECT_TRUE(t.removeRow(chosen));
+    t.removeAtIndex(1);  // the selected row goes, and the selection with it
     EXPECT_EQ(t.selectedRow(), nullptr);
-    EXPECT_EQ(t.selectedPosition(), 0u);
-    EXPECT_EQ(selectionNotes, 1);
-}
-
-TEST(TableSelection, ClearDropsTheSelection) {
-    Table t("T");
-    SortedColumns(t);
-    t.addRow({"a"});
-    t.selectIndex(0);
-    t.clear();
-    EXPECT_EQ(t.rowCount(), 0u);
-    EXPECT_FALSE(t.selectedIndex());
+    EXPECT_EQ(selectionNotes, 2);
 }
 
 TEST(TableSelection, NewAddressMovesTheSelectedRowToItsPlaceAfterEqualRows) {
@@ -276,7 +189,7 @@ public:
     explicit Mirror(Table& t) : t_(t), ids_(Ids(t)) { t.addObserver(this); }
     ~Mirror() override { t_.removeObserver(this); }
     const std::vector<RowId>& ids() const { return ids_; }
-    int resets = 0, inserts = 0;
+    int resets = 0;
 
     void beforeInsert(std::size_t i) override {
         ASSERT_EQ(t_.rowCount(), ids_.size());
@@ -284,7 +197,6 @@ public:
         pending_ = i;
     }
     void afterInsert() override {
-        ++inserts;
         ids_.insert(ids_.begin() + static_cast<std::ptrdiff_t>(pending_), t_.rows()[pending_].id);
     }
     void beforeRemove(std::size_t i) override {
@@ -330,6 +242,7 @@ TEST(TableChanges, ARowByRowMirrorStaysEqualThroughRandomOperations) {
         for (int step = 0; step < 2000; ++step) {
             const unsigned op = rng() % 10;
             const std::size_t n = t.rowCount();
+            const int resets = mirror.resets;
             if (op < 4) {
                 t.addRow({word(), word(), word()});
             } else if (op == 4 && n > 0) {
@@ -349,28 +262,17 @@ TEST(TableChanges, ARowByRowMirrorStaysEqualThroughRandomOperations) {
                 t.addRows({{word(), word(), word()}, {word(), word(), word()}});
             }
             ASSERT_EQ(mirror.ids(), Ids(t)) << "seed " << seed << " step " << step;
+            if (op < 8) {
+                ASSERT_EQ(mirror.resets, resets) << "one row changed: no reset";
+            }
             ASSERT_TRUE(std::is_sorted(t.rows().begin(), t.rows().end(),
                                        [&](const TableRow& a, const TableRow& b) {
                                            return a.cell(t.sortColumn()) < b.cell(t.sortColumn());
                                        }));
             ASSERT_EQ(t.selectedRow() ? std::optional(t.selectedRow()->id) : std::nullopt, chosen);
         }
-        EXPECT_GT(mirror.inserts, 100);
+        EXPECT_GT(t.rowCount(), 100u);
     }
-}
-
-TEST(TableChanges, SingleRowChangesAreNotResets) {
-    Table t("T");
-    SortedColumns(t, 2);
-    Mirror mirror(t);
-    t.addRow({"b", "1"});
-    t.addRow({"a", "2"});
-    t.rowClick(0);
-    t.setSelectedIp("c");
-    t.setCell(0, 1, "x");
-    t.removeAtIndex(0);
-    EXPECT_EQ(mirror.resets, 0);
-    EXPECT_EQ(mirror.inserts, 2);
 }
 
 // ---- dates ----
@@ -417,9 +319,6 @@ TEST(CivilDate, AddDaysCrossesMonthsYearsAndLeapDays) {
     EXPECT_EQ(AddDays("2000-02-28", 1), "2000-02-29");
     EXPECT_EQ(AddDays("2024-12-31", 1), "2025-01-01");
     EXPECT_EQ(AddDays("2024-03-01", -1), "2024-02-29");
-    EXPECT_EQ(AddDays("2024-01-31", 30), "2024-03-01");
-    EXPECT_EQ(AddDays("2024-05-10", 365), "2025-05-10");
-    EXPECT_EQ(AddDays("2024-05-10", 0), "2024-05-10");
     EXPECT_EQ(AddDays("9999-12-31", 1), std::nullopt);
     EXPECT_EQ(AddDays("0000-01-01", -1), std::nullopt);
     EXPECT_EQ(AddDays("2024-05-10", 1LL << 62), std::nullopt);
@@ -469,9 +368,6 @@ TEST(PenaltyTables, PenaltiesAreDatedTodayAndBansEndDaysLater) {
     EXPECT_EQ(kicks.rows()[0].cells, (Cells{"10.0.0.7", "Sniper", "team kill", "2024-02-27"}));
     EXPECT_EQ(bans.rows()[0].cells, (Cells{"10.0.0.8", "Rude", "language", "2024-02-27", "2024-03-01"}));
     EXPECT_EQ(bans.rows()[1].cells, (Cells{"10.0.0.9", "Cheat", "aimbot", "2024-02-27", ""}));
-    const PenaltyRecord r = PenaltyAt(bans, 0);
-    EXPECT_EQ(r.IP + "|" + r.Name + "|" + r.Reason + "|" + r.Date + "|" + r.Until,
-              "10.0.0.8|Rude|language|2024-02-27|2024-03-01");
 
     EXPECT_EQ(BanUntil(calendar, 0), "2024-02-27");
     EXPECT_EQ(BanUntil(calendar, 1LL << 40), "9999-12-31");
@@ -494,18 +390,16 @@ struct Buttons {
         c10{"Command10", ""}, c11{"Command11", ""}, c14{"Command14", ""}, c15{"Command15", ""};
     OptionButton o1{"Option1", "", false}, o2{"Option2", "", false};
     TextBox t2{"Text2", ""};
-    ActionButtons wired() {
-        return {&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15};
-    }
+    std::vector<Element*> all{&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15};
+    ActionButtons wired() { return {&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15}; }
     std::string shown() {
         std::string s;
-        for (Element* e : std::vector<Element*>{&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15})
+        for (Element* e : all)
             if (e->visible()) s += e->name() + " ";
         return s;
     }
     void setAll(bool on) {
-        for (Element* e : std::vector<Element*>{&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15})
-            e->setVisible(on);
+        for (Element* e : all) e->setVisible(on);
     }
 };
 
