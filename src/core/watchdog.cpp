@@ -13,6 +13,8 @@ Watchdog::Watchdog(Platform platform, const std::filesystem::path& workdir)
       console(form, link, scope, platform.desktop),
       settingReactions(form, platform.dialogs, scope),
       Timer3(platform.reactor.createTimer()),
+      monitoring(*this),
+      engine(*this),
       platform_(platform),
       workdir_(workdir) {
     scope.setErrorHandler([](std::exception_ptr error) {
@@ -25,14 +27,16 @@ Watchdog::Watchdog(Platform platform, const std::filesystem::path& workdir)
         }
     });
     Timer3->setInterval(1000);
+    Timer3->onTimeout = [this] { engine.Timer3_Timer(); };
     form.Command2.onClick = [this] { Command2_Click(); };
 }
 
 void Watchdog::Tell(const std::string& title, const std::vector<std::string>& lines) {
     std::string text;
     for (const auto& l : lines) text += l + "\r\n";
-    scope.spawn([](Dialogs& d, MessageBox box) -> Task<void> { co_await d.Show(std::move(box)); }(
-        platform_.dialogs, MessageBox{title, text, MessageIcon::Exclamation}));
+    scope.spawn([](Dialogs& d, std::string t, std::string body) -> Task<void> {
+        co_await d.Message(std::move(t), std::move(body), MessageIcon::Exclamation);
+    }(platform_.dialogs, title, text));
 }
 
 void Watchdog::Startup() {
@@ -64,7 +68,7 @@ Task<void> Watchdog::Shutdown() {
     form.Command1.setEnabled(false);
     form.Command13.setEnabled(false);
     form.Text1.setEnabled(false);
-    Timer3->stop();
+    co_await monitoring.StopMonitoring();
     // A request still in flight is dropped with its coroutine when the program ends.
     if (link.socketOpen()) link.CloseSocket();
     std::vector<std::string> failures;
@@ -72,7 +76,7 @@ Task<void> Watchdog::Shutdown() {
     if (!failures.empty()) {
         std::string text;
         for (const auto& f : failures) text += f + "\r\n";
-        co_await platform_.dialogs.Show({"Vorstel", text, MessageIcon::Critical});
+        co_await platform_.dialogs.Message("Vorstel", text, MessageIcon::Critical);
     }
 }
 

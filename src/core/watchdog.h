@@ -6,9 +6,11 @@
 #include <memory>
 
 #include "config/setting_reactions.h"
+#include "engine/engine.h"
 #include "form/form1.h"
 #include "link/console.h"
 #include "link/logs.h"
+#include "link/monitoring.h"
 #include "link/rcon_link.h"
 #include "runtime/calendar.h"
 #include "runtime/desktop.h"
@@ -37,7 +39,13 @@ public:
     Console console;
     SettingReactions settingReactions;
     std::unique_ptr<Timer> Timer3;  // the engine tick
+    Monitoring monitoring;
+    Engine engine;
     int WindowReady = 0;
+
+    Dialogs& dialogs() { return platform_.dialogs; }
+    const Calendar& calendar() const { return platform_.calendar; }
+    void ClearPlayers() { form.Players.clear(); }
 
     void AppendDetectionLog(const std::string& message) { detections.Append(message); }
 

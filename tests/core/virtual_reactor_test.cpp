@@ -33,7 +33,7 @@ TEST(VirtualReactor, TimersStartStopAndReTime) {
     t->start();
     r.advance(2500);
     EXPECT_EQ(fired, (std::vector<std::int64_t>{1000, 2000}));
-    t->setInterval(100);  // takes effect at the next start
+    t->setInterval(100);  // restarts the running timer
     t->start();
     r.advance(250);
     EXPECT_EQ(fired, (std::vector<std::int64_t>{1000, 2000, 2600, 2700}));

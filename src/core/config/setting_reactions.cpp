@@ -14,18 +14,18 @@ SettingReactions::SettingReactions(Form1& form, Dialogs& dialogs, TaskScope& sco
 }
 
 // The box is shown without holding up the reaction: the refused check is undone at once.
-void SettingReactions::Tell(MessageBox box) {
-    scope_.spawn([](Dialogs& dialogs, MessageBox b) -> Task<void> { co_await dialogs.Show(std::move(b)); }(
-        dialogs_, std::move(box)));
+void SettingReactions::Tell(std::string title, std::string text) {
+    scope_.spawn([](Dialogs& dialogs, std::string t, std::string body) -> Task<void> {
+        co_await dialogs.Message(std::move(t), std::move(body), MessageIcon::Critical);
+    }(dialogs_, std::move(title), std::move(text)));
 }
 
 void SettingReactions::NoTag() {
-    Tell({"No tag provided!!", "Reserved slots can't be checked without an appropiate tag", MessageIcon::Critical});
+    Tell("No tag provided!!", "Reserved slots can't be checked without an appropiate tag");
 }
 
 void SettingReactions::NoPassword() {
-    Tell({"No password provided!!", "Reserved skins can't be checked without an appropiate password",
-          MessageIcon::Critical});
+    Tell("No password provided!!", "Reserved skins can't be checked without an appropiate password");
 }
 
 void SettingReactions::Check1_Click() {

@@ -20,7 +20,7 @@ public:
 private:
     void NoTag();
     void NoPassword();
-    void Tell(MessageBox box);
+    void Tell(std::string title, std::string text);
 
     Form1& form_;
     Dialogs& dialogs_;

@@ -154,6 +154,12 @@ private:
     std::vector<OptionButton*> group_;
 };
 
+// A picture or icon: the view draws it; the model only shows and hides it.
+class Picture : public Element {
+public:
+    Picture(std::string name, bool shown) : Element(std::move(name)) { setVisible(shown); }
+};
+
 class ProgressBar : public Element {
 public:
     explicit ProgressBar(std::string name) : Element(std::move(name)) {}

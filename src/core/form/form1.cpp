@@ -38,12 +38,16 @@ std::vector<Element*> Form1::linkGuarded() {
 std::vector<Element*> Form1::elements() {
     std::vector<Element*> all = {
         &Command2, &rconwait, &Label1,  &Label2,  &Label3,  &txtSVR,  &txtPORT, &txtPWD,  &Command1, &Command13,
+        &Label20,  &Label35,  &Label23, &Label25, &Label26, &Image2,  &Image5,  &Picture1, &Label21, &Label18,
+        &scanpro,  &kickpro,  &Players,
         &Label5,   &txtMin,   &Label4,  &MinPolt, &SoS,     &Silent,  &Logea,   &Label22, &txtOutput, &Text1,
         &Text4,    &Command3, &Command4, &Option1, &Option2, &Text2,  &Label27, &Label30, &Label29,  &Alert3,
         &Label7,   &txtTAG,   &Label8,  &txtPRP,  &Label37, &Alert6,  &Check1,  &Check5,  &Label17,  &Check6,
         &Label24,  &Check2,   &Label36, &Text5,   &Text6,   &Check3,  &Label6,  &Alert1,  &Alert2,   &Alert4,
         &Alert5,   &Text7,    &Label9,  &AcWarns, &Label16, &AcKicks, &Label15, &Alert7};
     for (auto& e : Label28) all.push_back(&e);
+    for (auto* group : {&Image1, &Image3, &Image4})
+        for (auto& e : *group) all.push_back(&e);
     for (auto& e : Cheats) all.push_back(&e);
     for (auto& e : Option5) all.push_back(&e);
     for (auto& e : Option3) all.push_back(&e);

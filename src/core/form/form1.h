@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "elements.h"
+#include "table.h"
 
 namespace vorstel {
 
@@ -52,6 +53,24 @@ public:
     CheckBox SoS{"SoS", "Scan on Start", 0};
     CheckBox Silent{"Silent", "Run in Silent Mode", 0};
     CheckBox Logea{"Logea", "Log Vorstel output to file", 1};
+
+    // Main Setup: the status area
+    Label Label20{"Label20", "Additional Info:"};
+    Label Label35{"Label35", "Server OS:"};
+    Label Label23{"Label23", "Cheats"};
+    Label Label25{"Label25", "ModVorstel"};
+    Label Label26{"Label26", "DMz DogTag"};
+    Picture Image2{"Image2", false};  // Windows
+    Picture Image5{"Image5", false};  // Linux
+    std::array<Picture, 2> Image1{{{"Image1(0)", false}, {"Image1(1)", false}}};  // cheats on, off
+    std::array<Picture, 2> Image3{{{"Image3(0)", false}, {"Image3(1)", false}}};  // companion mod not running, running
+    std::array<Picture, 2> Image4{{{"Image4(0)", false}, {"Image4(1)", false}}};  // dog-tag mod not running, running
+    Picture Picture1{"Picture1", true};  // the banner while not monitoring
+    Table Players{"Players"};
+    Label Label21{"Label21", "Server not running!"};
+    Label Label18{"Label18", ""};
+    ProgressBar scanpro{"scanpro"};
+    ProgressBar kickpro{"kickpro"};
 
     // Main Setup: mini console
     Label Label22{"Label22", "Mini Console:"};

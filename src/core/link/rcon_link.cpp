@@ -57,8 +57,8 @@ void RconLink::OnDataArrival() {
 void RconLink::OnReplyWindowClosed() {
     WaitState = 0;
     Timer2->stop();
-    while (windowWaiters_.resumeOne()) {
-    }
+    // Only the request in flight waits here; it may send the next one before this returns.
+    windowWaiters_.resumeOne();
 }
 
 void RconLink::SetGuardedEnabled(bool on) {

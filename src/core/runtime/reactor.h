@@ -10,7 +10,8 @@
 namespace vorstel {
 
 // A timer that fires on the event loop's thread. start() (re)starts it with the current
-// interval; a single-shot timer stops itself before calling onTimeout.
+// interval, and so does a new interval while it runs; a single-shot timer stops itself
+// before calling onTimeout.
 class Timer {
 public:
     virtual ~Timer() = default;

@@ -11,7 +11,11 @@ public:
     explicit VirtualTimer(VirtualReactor& r) : reactor_(r) {}
     ~VirtualTimer() override { stop(); }
 
-    void setInterval(int ms) override { interval_ = ms < 0 ? 0 : ms; }
+    // As with Qt's timers, a new interval restarts a running timer.
+    void setInterval(int ms) override {
+        interval_ = ms < 0 ? 0 : ms;
+        if (active_) start();
+    }
     int interval() const override { return interval_; }
     void setSingleShot(bool s) override { singleShot_ = s; }
     void start() override {

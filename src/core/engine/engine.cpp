@@ -1,0 +1,227 @@
+#include "engine.h"
+
+#include "../runtime/numbers.h"
+#include "../watchdog.h"
+#include "server_info.h"
+
+namespace vorstel {
+
+Engine::Engine(Watchdog& w) : w_(w) {
+    ScanWork = [] { return []() -> Task<void> { co_return; }(); };
+    PatrolWork = [this] { return FetchListingIfNeeded(); };
+}
+
+void Engine::Timer3_Timer() {
+    if (tickRunning_) return;
+    w_.scope.spawn(Tick());
+}
+
+namespace {
+// Marks the tick as running for as long as its coroutine lives.
+struct TickGuard {
+    bool& flag;
+    explicit TickGuard(bool& f) : flag(f) { flag = true; }
+    ~TickGuard() { flag = false; }
+};
+}  // namespace
+
+Task<void> Engine::Tick() {
+    TickGuard guard(tickRunning_);
+    StatusText.clear();
+    ++SecondsSinceData;
+    auto& f = w_.form;
+    auto& timer = *w_.Timer3;
+
+    if (timer.interval() == kWarmUpPeriod) {
+        if (co_await WarmUp()) HandOver();
+    } else {
+        for (auto* bar : {&f.kickpro, &f.scanpro})
+            if (bar->max() > bar->value()) bar->setValue(bar->value() + 1);
+        timer.setInterval(kTickPeriod);
+        --PatrolCountdown;
+        --ScanCountdown;
+        if (ScanCountdown < 1) co_await ScanFrame();
+        if (PatrolCountdown < 1) co_await PatrolFrame();
+    }
+    f.Label18.setCaption("Last Data Retrieval: " + std::to_string(SecondsSinceData) + " seconds ago");
+}
+
+void Engine::BeginCycle() {
+    auto& f = w_.form;
+    w_.traffic.Restart();
+    w_.Timer3->stop();
+    f.Command1.setCaption("Scanning");
+    for (auto* e : std::initializer_list<Element*>{&f.Command1, &f.Command2, &f.Command13, &f.Text1})
+        e->setEnabled(false);
+}
+
+// A cycle restarts the engine only when monitoring was not stopped while it ran.
+void Engine::EndCycle(std::uint64_t stopsAtStart) {
+    auto& f = w_.form;
+    f.Command1.setCaption("Start");
+    for (auto* e : std::initializer_list<Element*>{&f.Command1, &f.Command2, &f.Command13, &f.Text1})
+        e->setEnabled(true);
+    if (w_.monitoring.stops() == stopsAtStart) w_.Timer3->start();
+}
+
+Task<void> Engine::ScanFrame() {
+    const auto stops = w_.monitoring.stops();
+    BeginCycle();
+    w_.form.scanpro.setValue(0);
+    co_await w_.link.WaitForLink();
+    StatusText = co_await w_.link.SendRconCommand("status");
+    ScanCountdown = static_cast<std::int16_t>(ScanPeriodSeconds());
+    if (!StatusText.empty()) co_await ScanWork();
+    EndCycle(stops);
+}
+
+Task<void> Engine::PatrolFrame() {
+    const auto stops = w_.monitoring.stops();
+    BeginCycle();
+    w_.form.kickpro.setValue(0);
+    PatrolCountdown = static_cast<std::int16_t>(PatrolPeriodSeconds());
+    co_await w_.link.WaitForLink();
+    if (w_.form.Label21.caption() != "Server not running!!") {
+        co_await PatrolWork();
+        if (!StatusText.empty()) {
+            SecondsSinceData = 0;
+            co_await MapRefresh();
+        }
+    }
+    EndCycle(stops);
+}
+
+Task<void> Engine::FetchListingIfNeeded() {
+    if (!StatusText.empty()) co_return;
+    co_await w_.link.WaitForLink();
+    StatusText = co_await w_.link.SendRconCommand("status");
+}
+
+Task<void> Engine::MapRefresh() {
+    const auto firstLine = StatusText.substr(0, StatusText.find("\r\n"));
+    const auto parts = Split(firstLine, ": ");
+    if (parts.size() < 2 || parts[1] == CurrentMap) co_return;
+    co_await w_.link.WaitForLink();
+    StatusText = ToLower(co_await w_.link.SendRconCommand("getstatus"));
+    if (TakeStatusQuery(StatusText)) {
+        co_await w_.link.WaitForLink();
+        co_await w_.link.SendRconCommand("set nextmap " + NextMap);
+    }
+    co_await SendClock();
+}
+
+bool Engine::TakeStatusQuery(const std::string& lowered) {
+    if (lowered.empty()) return false;
+    const auto info = ParseStatusQuery(lowered);
+    if (!info.MapName.empty())
+        w_.form.Label21.setCaption("Server: Running - Now playing: " + info.MapName + " on " + info.GameType);
+    CurrentMap = info.MapName;
+    NextMap = NextMapAfter(info.MapName, info.MapList);
+    return true;
+}
+
+Task<void> Engine::SendClock() {
+    const auto now = w_.calendar().now();
+    co_await w_.link.WaitForLink();
+    co_await w_.link.SendRconCommand("set sv_minutes " + std::to_string(now.minute));
+    co_await w_.link.WaitForLink();
+    co_await w_.link.SendRconCommand("set sv_hours " + std::to_string(now.hour));
+}
+
+Task<bool> Engine::WarmUp() {
+    auto& f = w_.form;
+    auto& link = w_.link;
+    w_.traffic.Restart();
+    if (co_await w_.monitoring.ClaimServer() != "1") {
+        co_await w_.monitoring.StopMonitoring();
+        co_return false;
+    }
+    f.Label21.setCaption("Warming engine...");
+    f.Command1.setCaption("Warming");
+    for (auto* e : std::initializer_list<Element*>{&f.Command1, &f.Command2, &f.Command13, &f.Text1})
+        e->setEnabled(false);
+
+    co_await link.WaitForLink();
+    const bool linux = (co_await link.SendRconCommand("version")).find("linux") != std::string::npos;
+    f.Picture1.setVisible(false);
+    f.Label35.setCaption(linux ? "Server OS: Linux" : "Server OS: Windows");
+    f.Image2.setVisible(!linux);
+    f.Image5.setVisible(linux);
+
+    co_await link.WaitForLink();
+    const std::string cheats = co_await link.SendRconCommand("cheats");
+    std::string value;
+    const bool disabled = VariableValue(cheats, value) && value == "0";
+    f.Label23.setCaption(disabled ? "Cheats - Disabled" : "Cheats - Enabled!!");
+    f.Image1[0].setVisible(!disabled);
+    f.Image1[1].setVisible(disabled);
+
+    struct Mod {
+        const char* query;
+        std::array<Picture, 2>& icons;
+        Label& caption;
+        const char* name;
+    };
+    const std::array<Mod, 2> mods = {Mod{"versionvorstel", f.Image3, f.Label25, "ModVorstel"},
+                                     Mod{"dmzdogtagversion", f.Image4, f.Label26, "DMz Dogtag"}};
+    for (const Mod& mod : mods) {
+        co_await link.WaitForLink();
+        const std::string reply = co_await link.SendRconCommand(mod.query);
+        const bool running = !reply.empty() && reply.rfind("Unknown", 0) != 0;
+        mod.icons[0].setVisible(!running);
+        mod.icons[1].setVisible(running);
+        mod.caption.setCaption(std::string(mod.name) + (running ? " - Running" : " - Not Running"));
+    }
+
+    co_await link.WaitForLink();
+    StatusText = ToLower(co_await link.SendRconCommand("getstatus"));
+    if (!StatusText.empty()) {
+        if (StatusText.find("version\\medal of honor spearhead") != std::string::npos) SpearheadServer = true;
+        TakeStatusQuery(StatusText);
+        co_await link.WaitForLink();
+        co_await link.SendRconCommand("set nextmap " + NextMap);
+    }
+    co_await SendClock();
+    const std::vector<std::string> rules = {"set scantime " + std::to_string(ScanMinutes()), "set scanpass 1",
+                                            f.Cheats[6].value() == 1 ? "set resetvalue hacked" : "set resetvalue 0"};
+    for (const auto& command : rules) {
+        co_await link.WaitForLink();
+        co_await link.SendRconCommand(command);
+    }
+    co_return true;
+}
+
+void Engine::HandOver() {
+    PatrolCountdown = 1;
+    SecondsSinceData = 0;
+    ScanCountdown = 1;
+    auto& f = w_.form;
+    w_.Timer3->setInterval(kFirstTickPeriod);
+    f.kickpro.setValue(0);
+    f.scanpro.setValue(0);
+    f.kickpro.setRange(0, PatrolPeriodSeconds());
+    f.scanpro.setRange(0, ScanPeriodSeconds());
+    w_.Timer3->start();
+}
+
+void Engine::Notice(const std::string& box, const std::string& text, const std::string& fallback) {
+    const std::string notice = box + " \"" + text + "\" is not a usable number; using " + fallback + ".\r\n";
+    if (told_.insert(notice).second) w_.form.txtOutput.append(notice);
+}
+
+std::int16_t Engine::ScanMinutes() {
+    const auto minutes = ToInteger(w_.form.txtMin.text());
+    if (minutes && *minutes >= -546 && *minutes <= 546) return *minutes;
+    Notice("Scan interval", w_.form.txtMin.text(), "3 minutes");
+    return 3;
+}
+
+int Engine::ScanPeriodSeconds() { return ScanMinutes() * 60; }
+
+int Engine::PatrolPeriodSeconds() {
+    if (const auto seconds = ToInteger(w_.form.MinPolt.text())) return *seconds;
+    Notice("Patrol interval", w_.form.MinPolt.text(), "45 seconds");
+    return 45;
+}
+
+}  // namespace vorstel

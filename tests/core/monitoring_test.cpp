@@ -1,0 +1,357 @@
+// Claiming and releasing a server, the warm-up and the engine's schedule, in virtual time
+// against the simulated server.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "engine/server_info.h"
+#include "scenario.h"
+#include "virtual_sim_server.h"
+#include "support.h"
+#include "watchdog.h"
+
+namespace vorstel {
+namespace {
+
+using Commands = std::vector<std::string>;
+using test::Started;
+
+const char* kScenario = R"(
+version Medal of Honor Allied Assault 1.11 linux-i386 Jul 22 2004
+map dm/mohdm6
+maplist dm/mohdm1 dm/mohdm6 obj/obj_team1
+cvar g_gametypestring "Free-For-All"
+mod versionvorstel 1.0
+player Alice
+    ping 40
+    address 10.0.0.5:12203
+end
+)";
+
+class MonitoringTest : public ::testing::Test {
+protected:
+    explicit MonitoringTest(const std::string& scenario = kScenario)
+        : server(reactor, *sim::ParseScenario(scenario).scenario), w({reactor, desktop, dialogs, calendar}, dir.path()) {
+        calendar.current = {2026, 12, 5, 21, 7, 0};
+        w.Startup();
+    }
+
+    // Commands the server received since the last call.
+    Commands Received() {
+        Commands c = server.commands();
+        server.clearReceived();
+        return c;
+    }
+    void Start() { w.form.Command1.click(); }
+    // Runs until the warm-up tick is over (the engine is then waiting for its first tick).
+    void WarmUp() {
+        Start();
+        reactor.advance(100);
+        ASSERT_TRUE(w.engine.tickRunning());
+        reactor.runUntil([&] { return !w.engine.tickRunning(); }, 60000);
+    }
+    static Commands WarmUpCommands(const std::string& resetvalue = "hacked") {
+        return {"version",          "cheats",           "versionvorstel",
+                "dmzdogtagversion", "getstatus",        "set nextmap obj/obj_team1",
+                "set sv_minutes 7", "set sv_hours 21",  "set scantime 3",
+                "set scanpass 1",   "set resetvalue " + resetvalue};
+    }
+    static Commands Join(Commands a, const Commands& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    }
+
+    VirtualReactor reactor;
+    sim::VirtualSimServer server;
+    test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    test::TempDir dir;
+    Watchdog w;
+};
+
+TEST_F(MonitoringTest, ClaimsAServerWithoutTheMarkerAndWarmsUp) {
+    WarmUp();
+    EXPECT_EQ(Received(), Join({"sv_vorstel", "set sv_vorstel 0", "sv_vorstel", "set sv_vorstel 1"}, WarmUpCommands()));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(*server.cvar("sv_vorstel"), "1");
+    auto& f = w.form;
+    EXPECT_EQ(f.Label21.caption(), "Server: Running - Now playing: dm/mohdm6 on free for all");
+    EXPECT_EQ(f.Label35.caption(), "Server OS: Linux");
+    EXPECT_EQ(f.Label23.caption(), "Cheats - Disabled");
+    EXPECT_EQ(f.Label25.caption(), "ModVorstel - Running");
+    EXPECT_EQ(f.Label26.caption(), "DMz Dogtag - Not Running");
+    EXPECT_EQ(f.Label18.caption(), "Last Data Retrieval: 0 seconds ago");
+    EXPECT_EQ(f.Command1.caption(), "Warming");
+    EXPECT_FALSE(f.Picture1.visible());
+    EXPECT_TRUE(f.Image5.visible() && !f.Image2.visible());
+    EXPECT_TRUE(f.Image1[1].visible() && !f.Image1[0].visible());
+    EXPECT_TRUE(f.Image3[1].visible() && !f.Image3[0].visible());
+    EXPECT_TRUE(f.Image4[0].visible() && !f.Image4[1].visible());
+    EXPECT_EQ(w.engine.CurrentMap, "dm/mohdm6");
+    EXPECT_EQ(w.engine.NextMap, "obj/obj_team1");
+    EXPECT_FALSE(w.engine.SpearheadServer);
+    EXPECT_EQ(w.Timer3->interval(), Engine::kFirstTickPeriod);
+    EXPECT_EQ(f.scanpro.max(), 180);
+    EXPECT_EQ(f.kickpro.max(), 45);
+    // Each request enabled the buttons again.
+    EXPECT_TRUE(f.Command1.enabled() && f.Command13.enabled());
+}
+
+TEST_F(MonitoringTest, ClaimsAFreeMarkerAtOnce) {
+    server.setCvar("sv_vorstel", "0");
+    WarmUp();
+    EXPECT_EQ(Received(), Join({"sv_vorstel", "set sv_vorstel 1"}, WarmUpCommands()));
+}
+
+TEST_F(MonitoringTest, AHeldMarkerAsksTheOperator) {
+    server.setCvar("sv_vorstel", "1");
+    dialogs.answers = {MessageAnswer::Yes};
+    WarmUp();
+    EXPECT_EQ(Received(), Join({"sv_vorstel", "set sv_vorstel 1"}, WarmUpCommands()));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "Already Monitored!");
+    EXPECT_EQ(dialogs.shown[0].text,
+              "Apparently, there 's already an Rcon Vorstel monitoring this server.\r\n"
+              "You can force the connection, though.\r\n\r\nAre you sure you want to continue?");
+    EXPECT_EQ(dialogs.shown[0].buttons, MessageButtons::YesNo);
+}
+
+TEST_F(MonitoringTest, ANoLeavesTheOtherMonitorsMarkerAlone) {
+    server.setCvar("sv_vorstel", "1");
+    dialogs.answers = {MessageAnswer::No};
+    WarmUp();
+    EXPECT_EQ(Received(), Commands{"sv_vorstel"});
+    EXPECT_EQ(*server.cvar("sv_vorstel"), "1");
+    EXPECT_FALSE(w.Timer3->isActive());
+    EXPECT_EQ(w.form.Label21.caption(), "Server not running!!");
+    EXPECT_EQ(w.form.Label35.caption(), "Server OS: ?");
+    EXPECT_EQ(w.form.Command1.caption(), "Start");
+    EXPECT_TRUE(w.form.Picture1.visible());
+    EXPECT_EQ(w.form.Label18.caption(), "Last Data Retrieval: 1 seconds ago");
+    reactor.advance(10000);
+    EXPECT_TRUE(Received().empty());
+}
+
+TEST_F(MonitoringTest, AWrongPasswordIsRefused) {
+    w.form.txtPWD.setText("wrong");
+    WarmUp();
+    EXPECT_EQ(Received(), Commands{"sv_vorstel"});
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "Bad rcon password!");
+    EXPECT_EQ(dialogs.shown[0].text, "Rcon password is incorrect!");
+    EXPECT_FALSE(w.Timer3->isActive());
+}
+
+TEST_F(MonitoringTest, ASilentServerIsOfflineAfterTwoAttempts) {
+    server.setSilent(true);
+    WarmUp();
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Server offline!"}));
+    EXPECT_EQ(dialogs.shown[0].text, "Server is not responding!");
+    EXPECT_EQ(server.droppedRequests(), 4u);  // query, set 0, query, set 0
+    EXPECT_FALSE(w.monitoring.ClaimRetry);
+    EXPECT_FALSE(w.Timer3->isActive());
+}
+
+TEST_F(MonitoringTest, AfterARescuedClaimTheNextGivesUpAfterOneAttempt) {
+    sim::Faults lossy;
+    lossy.dropNext = 1;  // the first answer is lost
+    server.setFaults(lossy);
+    WarmUp();
+    EXPECT_TRUE(w.monitoring.ClaimRetry);
+    EXPECT_TRUE(dialogs.shown.empty());
+    w.form.Command13.click();
+    reactor.runUntil([&] { return w.form.Command1.enabled(); });
+    server.setSilent(true);
+    Received();
+    WarmUp();
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Server offline!"}));
+    EXPECT_EQ(server.droppedRequests(), 2u);
+}
+
+TEST_F(MonitoringTest, ScansAndPatrolsOnSchedule) {
+    WarmUp();
+    Received();
+    // 105 ms later: a scan, then a patrol that reuses the listing.
+    reactor.advance(Engine::kFirstTickPeriod);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(Received(), Commands{"status"});
+    EXPECT_EQ(w.form.Command1.caption(), "Start");
+    EXPECT_EQ(w.engine.ScanCountdown, 180);
+    EXPECT_EQ(w.engine.PatrolCountdown, 45);
+    EXPECT_EQ(w.form.Label18.caption(), "Last Data Retrieval: 0 seconds ago");
+
+    // The countdowns count idle ticks: a patrol after 45, a scan after 180.
+    std::vector<std::pair<std::int64_t, std::string>> sent;
+    server.onCommand = [&](const sim::ReceivedCommand& c) { sent.emplace_back(c.atMs, c.line); };
+    const auto t0 = reactor.nowMs();
+    reactor.advance(181 * 1000 + 8 * 700);
+    ASSERT_GE(sent.size(), 4u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(sent[i].second, "status");
+        EXPECT_EQ(sent[i].first - t0, (i + 1) * 45 * 1000 + i * 700 + 1) << i;
+    }
+    // Tick 180 brings both due: the scan goes first and the patrol sends nothing of its own.
+    EXPECT_EQ(sent[3].second, "status");
+    EXPECT_EQ(sent[3].first - t0, 180 * 1000 + 3 * 700 + 1);
+    EXPECT_EQ(sent.size(), 4u);
+}
+
+TEST_F(MonitoringTest, TicksThatFallInsideARunningTickAreDropped) {
+    int started = 0;
+    w.engine.ScanWork = [&]() -> Task<void> {
+        ++started;
+        co_await w.link.WaitForLink();
+        co_await w.link.SendRconCommand("say long work");
+    };
+    WarmUp();
+    reactor.advance(60 * 1000);
+    EXPECT_EQ(started, 1);
+    const auto sent = server.commands();
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "version"), 1)
+        << "the 100 ms ticks during the warm-up must not start another";
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "say long work"), 1);
+}
+
+TEST_F(MonitoringTest, StopReleasesTheServerOnlyWhileMonitoring) {
+    w.form.Command13.click();
+    reactor.advance(5000);
+    EXPECT_TRUE(Received().empty());
+    EXPECT_EQ(w.form.Label21.caption(), "Server not running!!");
+
+    WarmUp();
+    reactor.advance(2000);
+    Received();
+    w.form.Command13.click();
+    EXPECT_FALSE(w.form.Command1.enabled());
+    reactor.runUntil([&] { return w.form.Command1.enabled(); });
+    EXPECT_EQ(Received(), (Commands{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
+    EXPECT_EQ(*server.cvar("nextmap"), "");
+    EXPECT_FALSE(w.Timer3->isActive());
+    EXPECT_EQ(w.form.Command1.caption(), "Start");
+    EXPECT_EQ(w.form.Label23.caption(), "Cheats: ?");
+    EXPECT_EQ(w.form.scanpro.value(), 0);
+    reactor.advance(100000);
+    EXPECT_TRUE(Received().empty());
+}
+
+TEST_F(MonitoringTest, EditingTheConnectionStopsMonitoring) {
+    w.form.txtPORT.setText("1220");  // not monitoring: nothing happens
+    EXPECT_TRUE(w.form.Command1.enabled());
+    w.form.txtPORT.setText("12203");
+    WarmUp();
+    reactor.advance(2000);
+    Received();
+    w.form.txtPORT.setText("122030");
+    EXPECT_FALSE(w.form.txtPORT.enabled());
+    reactor.runUntil([&] { return w.form.Command1.enabled(); });
+    EXPECT_FALSE(w.Timer3->isActive());
+    EXPECT_TRUE(Received().empty()) << "the release goes to the new, wrong port";
+}
+
+TEST_F(MonitoringTest, StartWhileMonitoringScansNow) {
+    WarmUp();
+    reactor.advance(5000);
+    Received();
+    w.form.Command1.click();
+    EXPECT_EQ(w.form.Command1.caption(), "Scanning");
+    reactor.advance(700 + 1000);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(Received(), (Commands{"set scanpass 1", "status"}));
+    EXPECT_EQ(w.engine.PatrolCountdown, 45);
+}
+
+TEST_F(MonitoringTest, AMapChangeRefreshesTheMapInformation) {
+    WarmUp();
+    reactor.advance(2000);
+    Received();
+    server.changeMap("obj/obj_team1");
+    calendar.current.minute = 8;
+    reactor.advance(45 * 1000);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(Received(), (Commands{"status", "getstatus", "set nextmap dm/mohdm1", "set sv_minutes 8",
+                                    "set sv_hours 21"}));
+    EXPECT_EQ(w.engine.CurrentMap, "obj/obj_team1");
+    EXPECT_EQ(w.form.Label21.caption(), "Server: Running - Now playing: obj/obj_team1 on free for all");
+}
+
+class SpearheadTest : public MonitoringTest {
+protected:
+    SpearheadTest()
+        : MonitoringTest(std::regex_replace(std::string(kScenario), std::regex("version .*"),
+                                            "version Medal of Honor Spearhead 2.15 win-x86 Mar  5 2002")) {}
+};
+
+TEST_F(SpearheadTest, TheWarmUpFollowsTheServerAndTheSettings) {
+    server.setCvar("cheats", "1");
+    w.form.Cheats[6].setValue(0);
+    w.form.txtMin.setText("05");
+    WarmUp();
+    const auto sent = Received();
+    EXPECT_EQ(sent[sent.size() - 3], "set scantime 5");
+    EXPECT_EQ(sent.back(), "set resetvalue 0");
+    EXPECT_TRUE(w.engine.SpearheadServer);
+    EXPECT_EQ(w.form.Label35.caption(), "Server OS: Windows");
+    EXPECT_EQ(w.form.Label23.caption(), "Cheats - Enabled!!");
+    EXPECT_EQ(w.form.scanpro.max(), 300);
+}
+
+TEST_F(MonitoringTest, UnusableIntervalsFallBackAndTheOperatorIsToldOnce) {
+    w.form.txtMin.setText("often");
+    w.form.MinPolt.setText("99999");
+    WarmUp();
+    EXPECT_EQ(w.form.scanpro.max(), 180);
+    EXPECT_EQ(w.form.kickpro.max(), 45);
+    const auto& out = w.form.txtOutput.text();
+    EXPECT_NE(out.find("Scan interval \"often\" is not a usable number; using 3 minutes."), std::string::npos);
+    EXPECT_NE(out.find("Patrol interval \"99999\""), std::string::npos);
+    const auto size = out.size();
+    reactor.advance(200);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(w.form.txtOutput.text().size(), size);
+}
+
+TEST_F(MonitoringTest, ClosingWhileMonitoringReleasesTheServerBeforeSaving) {
+    WarmUp();
+    reactor.advance(2000);
+    Received();
+    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
+        co_await wd.Shutdown();
+        co_return 0;
+    }(w));
+    EXPECT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    reactor.runUntil([&] { return done.done(); });
+    EXPECT_EQ(Received(), (Commands{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
+    EXPECT_TRUE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    EXPECT_EQ(w.form.Command2.caption(), "Disconnecting...");
+}
+
+TEST_F(MonitoringTest, AnEmptyPasswordIsWarnedAboutOnLeavingTheBox) {
+    w.form.txtPWD.lostFocus();
+    EXPECT_TRUE(dialogs.shown.empty());
+    w.form.txtPWD.setText("");
+    w.form.txtPWD.lostFocus();
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"No rcon password provided!!"}));
+}
+
+TEST(ServerInfo, ParsesTheStatusQueryAndFindsTheNextMap) {
+    const auto info = ParseStatusQuery(
+        "response\r\n\\g_gametypestring\\team-match\\mapname\\dm/mohdm2\\sv_maplist\\a b c\\mapname");
+    EXPECT_EQ(info.GameType, "team match");
+    EXPECT_EQ(info.MapName, "dm/mohdm2");
+    EXPECT_EQ(info.MapList, "a b c");
+    EXPECT_EQ(ParseStatusQuery("\\x\\mapname\\mapname\\m2").MapName, "m2");
+    EXPECT_EQ(NextMapAfter("b", "a b c"), "c");
+    EXPECT_EQ(NextMapAfter("c", "a b c"), "a");
+    EXPECT_EQ(NextMapAfter("d", "a b c"), "");
+    EXPECT_EQ(NextMapAfter("m", ""), "m");
+    EXPECT_EQ(NextMapAfter("", "a b c"), "");
+    EXPECT_EQ(NextMapAfter("dm/moh", "dm/mohdm1 dm/mohdm2"), "");  // a prefix of an entry
+    std::string v;
+    EXPECT_TRUE(VariableValue("\"cheats\" is:\"0\" default:\"0\"\r\n", v));
+    EXPECT_EQ(v, "0");
+    EXPECT_FALSE(VariableValue("Bad rconpassword.\r\n", v));
+}
+
+}  // namespace
+}  // namespace vorstel
