@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QTableView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QFrame>
@@ -17,6 +19,9 @@
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QVBoxLayout>
+
+#include "pictures.h"
+#include "table_view.h"
 
 namespace vorstel {
 
@@ -84,7 +89,8 @@ MainWindow::MainWindow(Watchdog& watchdog, QWidget* parent) : QMainWindow(parent
     tabs_->addTab(BuildCheatManagement(), Form1::kTabs[1]);
     tabs_->addTab(BuildServerManagement(), Form1::kTabs[2]);
     tabs_->addTab(BuildPenaltiesManagement(), Form1::kTabs[3]);
-    for (int i = 0; i < tabs_->count(); ++i) tabs_->widget(i)->setObjectName(QStringLiteral("Solapa%1").arg(i));
+    for (int i = 0; i < tabs_->count(); ++i) tabs_->widget(i)->setObjectName(QStringLiteral("Solapa(%1)").arg(i));
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) { watchdog_.TabStrip1_Click(tab); });
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -122,12 +128,18 @@ QWidget* MainWindow::BuildMainSetup() {
     left->addWidget(BindLineEdit(f.txtPWD), 1, 2);
     left->addWidget(BindButton(f.Command1), 1, 3);
     left->addWidget(BindButton(f.Command13), 1, 4);
-    left->addWidget(CaptionAroundBoxes(f.Label5, {&f.txtMin}), 2, 0, 1, 5);
-    left->addWidget(CaptionAroundBoxes(f.Label4, {&f.MinPolt}), 3, 0, 1, 5);
-    left->addWidget(BindCheckBox(f.SoS), 4, 0, 1, 5);
-    left->addWidget(BindCheckBox(f.Silent), 5, 0, 1, 5);
-    left->addWidget(BindCheckBox(f.Logea), 6, 0, 1, 5);
-    left->setRowStretch(7, 1);
+    left->addWidget(CaptionAroundBoxes(f.Label5, {&f.txtMin}), 2, 0, 1, 3);
+    left->addWidget(BindProgress(f.scanpro), 2, 3, 1, 2);
+    left->addWidget(CaptionAroundBoxes(f.Label4, {&f.MinPolt}), 3, 0, 1, 3);
+    left->addWidget(BindProgress(f.kickpro), 3, 3, 1, 2);
+    auto* checks = new QVBoxLayout;
+    checks->addWidget(BindCheckBox(f.SoS));
+    checks->addWidget(BindCheckBox(f.Silent));
+    checks->addWidget(BindCheckBox(f.Logea));
+    checks->addStretch(1);
+    left->addLayout(checks, 4, 0, 1, 2);
+    left->addWidget(StatusArea(), 4, 2, 1, 3);
+    left->setRowStretch(5, 1);
     grid->addLayout(left, 0, 0);
 
     // Right: the mini console.
@@ -149,13 +161,61 @@ QWidget* MainWindow::BuildMainSetup() {
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(0, 1);
 
-    // The duration of the operator's ban, shown with the player actions.
+    // The server's status line, then the players with the banner over them while idle.
+    auto* statusLine = new QHBoxLayout;
+    statusLine->addWidget(BindLabel(f.Label21), 2);
+    auto* age = BindLabel(f.Label18);
+    age->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    statusLine->addWidget(age, 1);
+    grid->addLayout(statusLine, 1, 0, 1, 2);
+    auto* players = CreateTableView(f.Players);
+    players->setMinimumHeight(players->fontMetrics().height() * 7);
+    grid->addWidget(players, 2, 0, 1, 2);
+    const QSize bannerSize(TwipsToPixels(2775, logicalDpiX()), TwipsToPixels(495, logicalDpiX()));
+    grid->addWidget(BindPicture(f.Picture1, Banner(bannerSize, devicePixelRatioF())), 2, 0, 1, 2, Qt::AlignCenter);
+    grid->setRowStretch(2, 1);
+
+    // The operator's actions on the selected player, and the duration of his ban.
     auto* ban = new QHBoxLayout;
     ban->addStretch(1);
+    ban->addWidget(BindButton(f.Command5));
+    ban->addWidget(BindButton(f.Command6));
     ban->addWidget(BindOption(f.Option1));
     ban->addWidget(CaptionAroundBoxes(f.Option2, {&f.Text2}, BindOption(f.Option2)));
-    grid->addLayout(ban, 1, 0, 1, 2);
+    grid->addLayout(ban, 3, 0, 1, 2);
     return panel;
+}
+
+// "Additional Info:": the server's system, cheat switch and mods, each with its icons.
+QWidget* MainWindow::StatusArea() {
+    auto& f = watchdog_.form;
+    auto* area = new QWidget;
+    auto* grid = new QGridLayout(area);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->addWidget(BindLabel(f.Label20), 0, 0, 1, 2);
+    const int size = fontMetrics().height();
+    struct Row {
+        std::vector<Picture*> icons;
+        Label* caption;
+    };
+    const Row rows[] = {{{&f.Image2, &f.Image5}, &f.Label35},
+                        {{&f.Image1[0], &f.Image1[1]}, &f.Label23},
+                        {{&f.Image3[0], &f.Image3[1]}, &f.Label25},
+                        {{&f.Image4[0], &f.Image4[1]}, &f.Label26}};
+    int r = 1;
+    for (const auto& row : rows) {
+        auto* icons = new QHBoxLayout;
+        icons->setContentsMargins(0, 0, 0, 0);
+        for (auto* icon : row.icons) icons->addWidget(BindPicture(*icon, StatusIcon(icon->name(), size)));
+        auto* holder = new QWidget;
+        holder->setLayout(icons);
+        holder->setFixedWidth(size + 8);
+        grid->addWidget(holder, r, 0);
+        grid->addWidget(BindLabel(*row.caption), r, 1);
+        ++r;
+    }
+    grid->setColumnStretch(1, 1);
+    return area;
 }
 
 namespace {
@@ -246,12 +306,31 @@ QWidget* MainWindow::BuildPenaltiesManagement() {
     thresholds->addWidget(CaptionAroundBoxes(f.Label9, {&f.AcWarns}));
     thresholds->addWidget(CaptionAroundBoxes(f.Label16, {&f.AcKicks}));
     thresholds->addStretch(1);
-    grid->addLayout(thresholds, 0, 0);
-    grid->setRowStretch(1, 1);
+    grid->addLayout(thresholds, 0, 0, 1, 2);
+    struct Section {
+        Label* caption;
+        Table* table;
+        std::vector<Button*> buttons;
+    };
+    const Section sections[] = {{&f.Label34, &f.Warnings, {&f.Command11, &f.Command14}},
+                                {&f.Label31, &f.Kicks, {&f.Command10, &f.Command15}},
+                                {&f.Label32, &f.Bans, {&f.Command7, &f.Command8, &f.Command9}}};
+    int row = 1;
+    for (const auto& section : sections) {
+        grid->addWidget(Line(), row++, 0, 1, 2);
+        grid->addWidget(BindLabel(*section.caption), row++, 0, 1, 2);
+        grid->addWidget(CreateTableView(*section.table), row, 0);
+        auto* buttons = new QVBoxLayout;
+        for (auto* b : section.buttons) buttons->addWidget(BindButton(*b));
+        buttons->addStretch(1);
+        grid->addLayout(buttons, row, 1);
+        grid->setRowStretch(row++, 1);
+    }
     auto* notice = new QHBoxLayout;
     notice->addWidget(BindLabel(f.Label15));
     notice->addWidget(BindLineEdit(f.Alert7), 1);
-    grid->addLayout(notice, 2, 0);
+    grid->addLayout(notice, row, 0, 1, 2);
+    grid->setColumnStretch(0, 1);
     return panel;
 }
 
@@ -347,6 +426,29 @@ QPlainTextEdit* MainWindow::BindPane(TextBox& t) {
         const auto from = ModelOffset(t.text(), c.selectionStart());
         const auto to = ModelOffset(t.text(), c.selectionEnd());
         t.setSelection(from, to - from);
+    });
+    return w;
+}
+
+QLabel* MainWindow::BindPicture(Picture& p, QPixmap pixmap) {
+    auto* w = new QLabel;
+    w->setPixmap(pixmap);
+    Bind(p, w);
+    return w;
+}
+
+QWidget* MainWindow::BindProgress(ProgressBar& b) {
+    auto* w = new QProgressBar;
+    w->setTextVisible(false);
+    w->setMaximumHeight(fontMetrics().height() * 2 / 3);
+    auto mirror = [&b, w] {
+        w->setRange(b.min(), std::max(b.min(), b.max()));
+        w->setValue(std::clamp(b.value(), b.min(), std::max(b.min(), b.max())));
+    };
+    mirror();
+    Bind(b, w);
+    b.addListener([mirror](Property p) {
+        if (p == Property::Progress) mirror();
     });
     return w;
 }

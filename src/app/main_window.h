@@ -41,6 +41,9 @@ private:
     QLineEdit* BindLineEdit(TextBox& t);
     QPlainTextEdit* BindPane(TextBox& t);
     QRadioButton* BindOption(OptionButton& o);
+    QLabel* BindPicture(Picture& p, QPixmap pixmap);
+    QWidget* BindProgress(ProgressBar& b);
+    QWidget* StatusArea();
     // A caption with boxes in its gaps: "Scan players every [3] minutes". The lead widget, if
     // given, carries the caption's first part (an option button, say); otherwise a label does.
     QWidget* CaptionAroundBoxes(Element& caption, std::vector<TextBox*> boxes, QWidget* lead = nullptr);

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "config/settings.h"
+#include "penalties/penalty_tables.h"
 
 namespace vorstel {
 
@@ -29,6 +30,17 @@ Watchdog::Watchdog(Platform platform, const std::filesystem::path& workdir)
     Timer3->setInterval(1000);
     Timer3->onTimeout = [this] { engine.Timer3_Timer(); };
     form.Command2.onClick = [this] { Command2_Click(); };
+    WireRowClicks(form.Players, form.Warnings, form.Kicks, form.Bans,
+                  {&form.Command5, &form.Command6, &form.Option1, &form.Option2, &form.Text2, &form.Command7,
+                   &form.Command8, &form.Command9, &form.Command10, &form.Command11, &form.Command14,
+                   &form.Command15});
+}
+
+void Watchdog::TabStrip1_Click(int tab) {
+    if (tab == form.ShownPanel || tab < 0 || tab > 3) return;
+    form.ShownPanel = tab;
+    for (auto* e : form.selectionBound())
+        if (e != &form.Command14 && e != &form.Command15) e->setVisible(false);
 }
 
 void Watchdog::Tell(const std::string& title, const std::vector<std::string>& lines) {
@@ -40,12 +52,27 @@ void Watchdog::Tell(const std::string& title, const std::vector<std::string>& li
 }
 
 void Watchdog::Startup() {
+    engine.SpearheadServer = false;
+    monitoring.ClaimRetry = false;
+    form.kickpro.setRange(0, form.kickpro.max());
+    form.scanpro.setRange(0, form.scanpro.max());
     Timer3->stop();
+    form.ShownPanel = 0;
+    SuspiciousSkinCount = ReservedSkinCount = 0;
     WindowReady = 0;
+    SetUpPlayersTable(form.Players);
+    SetUpWarningsTable(form.Warnings);
+    SetUpKicksTable(form.Kicks);
+    SetUpBansTable(form.Bans);
+    auto lists = LoadPenaltyLists(workdir_, penaltyTables(), platform_.calendar);
+    keptLines_ = std::move(lists.kept);
+    if (!lists.messages.empty()) Tell("Penalty lists", lists.messages);
     form.Alert1.setEnabled(form.Check1.value() == 1);
     form.Alert2.setEnabled(form.Check1.value() == 1);
     form.Label17.setEnabled(form.Check5.value() == 1);
     form.Alert4.setEnabled(form.Check5.value() == 1);
+    ReadSkinList(workdir_ / kSkinsFile, SuspiciousSkins, SuspiciousSkinCount);
+    ReadSkinList(workdir_ / kReservedFile, ReservedSkins, ReservedSkinCount);
     const auto settings = LoadSettings(form, workdir_);
     if (!settings.problems.empty()) Tell("Settings file", settings.problems);
     if (settings.found && form.SoS.value() == 1) {
@@ -73,6 +100,7 @@ Task<void> Watchdog::Shutdown() {
     if (link.socketOpen()) link.CloseSocket();
     std::vector<std::string> failures;
     if (!SaveSettings(form, workdir_)) failures.push_back("The settings could not be saved to rconvorstel.ini.");
+    for (auto& failure : SavePenaltyLists(workdir_, penaltyTables(), keptLines_)) failures.push_back(failure);
     if (!failures.empty()) {
         std::string text;
         for (const auto& f : failures) text += f + "\r\n";

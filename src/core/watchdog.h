@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "config/list_files.h"
 #include "config/setting_reactions.h"
 #include "engine/engine.h"
 #include "form/form1.h"
@@ -47,6 +48,14 @@ public:
     const Calendar& calendar() const { return platform_.calendar; }
     void ClearPlayers() { form.Players.clear(); }
 
+    // The skin lists, read at start-up and at every scan.
+    std::vector<std::string> SuspiciousSkins, ReservedSkins;
+    int SuspiciousSkinCount = 0, ReservedSkinCount = 0;
+
+    // A click on a tab: shows its panel and hides the row actions (but for the two Convert
+    // buttons); clicking the tab already shown changes nothing.
+    void TabStrip1_Click(int tab);
+
     void AppendDetectionLog(const std::string& message) { detections.Append(message); }
 
     // Runs once, before the operator can act: loads the lists and settings in their order.
@@ -65,7 +74,10 @@ public:
 private:
     void Tell(const std::string& title, const std::vector<std::string>& lines);
 
+    PenaltyTables penaltyTables() { return {form.Warnings, form.Kicks, form.Bans}; }
+
     Platform platform_;
+    PenaltyListsState keptLines_;
     std::filesystem::path workdir_;
     bool shuttingDown_ = false;
 };

@@ -82,6 +82,12 @@ TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlace) {
     }(w));
     ASSERT_TRUE(done.done());
     EXPECT_EQ(test::ReadFile(dir / "rconvorstel.ini"), Line(kDefaults) + "\r\n");
+    for (const char* list : {"warnings.lst", "kicks.lst", "bans.lst"}) {
+        EXPECT_TRUE(std::filesystem::exists(dir / list)) << list;
+        EXPECT_EQ(test::ReadFile(dir / list), "");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "skins.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "reserved.txt"));
     const auto perms = std::filesystem::status(dir / "rconvorstel.ini").permissions();
     EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
               std::filesystem::perms::none) << "the file holds the rcon password";

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,6 +23,7 @@ class WindowTest : public ::testing::Test {
 protected:
     WindowTest() : w({reactor, desktop, dialogs, calendar}, dir.path()), window(w) {
         w.form.txtPORT.setText(std::to_string(server.port()));
+        w.Startup();
         window.show();
     }
     template <typename T>
@@ -97,9 +99,40 @@ TEST_F(WindowTest, ExitDisconnectsAndFinishes) {
     QTest::mouseClick(exit, Qt::LeftButton);
     EXPECT_TRUE(WaitFor([&] { return finished; }, 2000));
     EXPECT_EQ(exit->text(), "Disconnecting...");
-    EXPECT_FALSE(exit->isEnabled());
-    EXPECT_FALSE(Widget<QPushButton>("Command1")->isEnabled());
+    EXPECT_TRUE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "bans.lst"));
     EXPECT_EQ(window.windowTitle(), "Rcon Vorstel 2.1");
+}
+
+}  // namespace
+}  // namespace vorstel
+
+namespace vorstel {
+namespace {
+
+TEST_F(WindowTest, StartClaimsTheDemoServerAndShowsItsStatus) {
+    ASSERT_NE(server.port(), 0);
+    auto* start = Widget<QPushButton>("Command1");
+    auto* banner = Widget<QLabel>("Picture1");
+    EXPECT_TRUE(banner->isVisible());
+    QTest::mouseClick(start, Qt::LeftButton);
+    auto* status = Widget<QLabel>("Label21");
+    ASSERT_TRUE(WaitFor([&] { return status->text().startsWith("Server: Running"); }, 15000)) << status->text().toStdString();
+    EXPECT_EQ(status->text(), "Server: Running - Now playing: dm/mohdm6 on free for all");
+    EXPECT_EQ(Widget<QLabel>("Label35")->text(), "Server OS: Linux");
+    EXPECT_EQ(Widget<QLabel>("Label25")->text(), "ModVorstel - Running");
+    EXPECT_TRUE(Widget<QLabel>("Image5")->isVisible());
+    EXPECT_FALSE(Widget<QLabel>("Image2")->isVisible());
+    EXPECT_FALSE(banner->isVisible());
+    // The first scan and patrol follow at once; then the engine idles with Start enabled.
+    ASSERT_TRUE(WaitFor([&] { return start->text() == "Start" && start->isEnabled(); }, 10000));
+    EXPECT_TRUE(WaitFor([&] { return server.Output().contains("status"); }, 2000));
+    EXPECT_TRUE(w.Timer3->isActive());
+
+    QTest::mouseClick(Widget<QPushButton>("Command13"), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue 0"); }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return banner->isVisible(); }, 1000));
+    EXPECT_EQ(status->text(), "Server not running!!");
 }
 
 }  // namespace

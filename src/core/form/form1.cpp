@@ -16,7 +16,7 @@ constexpr RowMembers kRows[9] = {
 Form1::Form1() {
     rconwait.setVisible(false);
     Text4.setVisible(false);
-    for (auto* e : std::initializer_list<Element*>{&Option1, &Option2, &Text2}) e->setVisible(false);
+    for (auto* e : selectionBound()) e->setVisible(false);
     // Templates of checks that start switched off.
     for (auto* e : std::initializer_list<Element*>{&Alert1, &Alert2, &Alert4, &Label17, &Text7}) e->setEnabled(false);
     OptionButton::Group({&Option1, &Option2});
@@ -31,6 +31,11 @@ PenaltyChoice Form1::Penalty(PenaltyRow row) {
     return {&Option5[m.warning], &Option3[m.kick], &Option4[m.ban], &Text3[m.days]};
 }
 
+std::vector<Element*> Form1::selectionBound() {
+    return {&Command5, &Command6, &Option1, &Option2, &Text2, &Command7, &Command8,
+            &Command9, &Command10, &Command11, &Command14, &Command15};
+}
+
 std::vector<Element*> Form1::linkGuarded() {
     return {&Command1, &Command2, &Command13, &Text1, &txtSVR, &txtPORT, &txtPWD, &txtMin, &MinPolt};
 }
@@ -40,6 +45,8 @@ std::vector<Element*> Form1::elements() {
         &Command2, &rconwait, &Label1,  &Label2,  &Label3,  &txtSVR,  &txtPORT, &txtPWD,  &Command1, &Command13,
         &Label20,  &Label35,  &Label23, &Label25, &Label26, &Image2,  &Image5,  &Picture1, &Label21, &Label18,
         &scanpro,  &kickpro,  &Players,
+        &Command5, &Command6, &Label34, &Warnings, &Command11, &Command14, &Label31, &Kicks, &Command10,
+        &Command15, &Label32, &Bans, &Command7, &Command8, &Command9,
         &Label5,   &txtMin,   &Label4,  &MinPolt, &SoS,     &Silent,  &Logea,   &Label22, &txtOutput, &Text1,
         &Text4,    &Command3, &Command4, &Option1, &Option2, &Text2,  &Label27, &Label30, &Label29,  &Alert3,
         &Label7,   &txtTAG,   &Label8,  &txtPRP,  &Label37, &Alert6,  &Check1,  &Check5,  &Label17,  &Check6,

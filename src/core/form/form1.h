@@ -80,7 +80,9 @@ public:
     Button Command3{"Command3", "copy"};
     Button Command4{"Command4", "clear"};
 
-    // Main Setup: the operator's ban of a player
+    // Main Setup: the operator's actions on the selected player
+    Button Command5{"Command5", "Kick"};
+    Button Command6{"Command6", "Ban"};
     OptionButton Option1{"Option1", "Indefinitely", true};
     OptionButton Option2{"Option2", "For          days", false};
     TextBox Text2{"Text2", "3"};
@@ -167,11 +169,30 @@ public:
     TextBox AcWarns{"AcWarns", "0"};
     Label Label16{"Label16", "Make ban after             kicks"};
     TextBox AcKicks{"AcKicks", "3"};
+    Label Label34{"Label34", "Warning history"};
+    Table Warnings{"Warnings"};
+    Button Command11{"Command11", "Remove Warning"};
+    Button Command14{"Command14", "Convert to Ban"};
+    Label Label31{"Label31", "Kick history"};
+    Table Kicks{"Kicks"};
+    Button Command10{"Command10", "Remove Kick"};
+    Button Command15{"Command15", "Convert to Ban"};
+    Label Label32{"Label32", "Ban history"};
+    Table Bans{"Bans"};
+    Button Command7{"Command7", "Remove Ban"};
+    Button Command8{"Command8", "Ban Subrank"};
+    Button Command9{"Command9", "Ban Provider"};
     Label Label15{"Label15", "Ban Notice:"};
     TextBox Alert7{"Alert7", "$ip was banned from this server on $date. Reason: $reason"};
 
     // The penalty row that each detection kind uses.
     PenaltyChoice Penalty(PenaltyRow row);
+
+    // The index of the panel shown, 0 to 3.
+    int ShownPanel = 0;
+
+    // The buttons that act on a selected row.
+    std::vector<Element*> selectionBound();
 
     // The elements that every request disables and enables again.
     std::vector<Element*> linkGuarded();
