@@ -8,6 +8,7 @@ namespace vorstel::bench {
 class NullDesktop : public Desktop {
     void clearClipboard() override {}
     void setClipboardText(const std::string&) override {}
+    bool openInTextEditor(const std::filesystem::path&) override { return false; }
 };
 
 class NullDialogs : public Dialogs {

@@ -29,6 +29,12 @@ public:
         calls.push_back("set:" + text);
         clipboard = text;
     }
+    // Records "edit:<path>"; answers with editorStarts (true unless a test says otherwise).
+    bool editorStarts = true;
+    bool openInTextEditor(const std::filesystem::path& file) override {
+        calls.push_back("edit:" + file.string());
+        return editorStarts;
+    }
 };
 
 // Records every message box and answers from a queue (OK, or No for a question, when empty).

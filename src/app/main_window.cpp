@@ -14,11 +14,18 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QFrame>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "pictures.h"
 #include "table_view.h"
@@ -54,6 +61,99 @@ private:
     TextBox& box_;
 };
 
+// A label drawn as a link: blue and underlined, grey when disabled, a pointing hand under the
+// mouse. It takes the focus with Tab and follows with Space or Enter, as a button would.
+class LinkLabel : public QLabel {
+public:
+    LinkLabel(const QString& text, std::function<void()> follow) : QLabel(text), follow_(std::move(follow)) {
+        QFont f = font();
+        f.setUnderline(true);
+        setFont(f);
+        QPalette p = palette();
+        const QColor link = p.color(QPalette::Active, QPalette::Link);
+        p.setColor(QPalette::Active, QPalette::WindowText, link);
+        p.setColor(QPalette::Inactive, QPalette::WindowText, link);
+        setPalette(p);
+        setFocusPolicy(Qt::StrongFocus);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        UpdateCursor();
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) Follow();
+        QLabel::mouseReleaseEvent(event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            Follow();
+            return;
+        }
+        QLabel::keyPressEvent(event);
+    }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange) UpdateCursor();
+        QLabel::changeEvent(event);
+    }
+    void paintEvent(QPaintEvent* event) override {
+        QLabel::paintEvent(event);
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+
+private:
+    void Follow() {
+        if (isEnabled() && follow_) follow_();
+    }
+    void UpdateCursor() {
+        if (isEnabled()) setCursor(Qt::PointingHandCursor);
+        else unsetCursor();
+    }
+
+    std::function<void()> follow_;
+};
+
+// Gives each column of a table view its share of the view's width, in the proportions of
+// the table's column widths; a column never gets less than three quarters of its own width,
+// the view scrolls instead.
+class ProportionalColumns : public QObject {
+public:
+    // The viewport's own resize comes once the view has placed its frame and scroll bars.
+    ProportionalColumns(Table& table, QTableView* view) : QObject(view), table_(table), view_(view) {
+        view->viewport()->installEventFilter(this);
+    }
+    void Apply() {
+        const auto& columns = table_.columns();
+        int total = 0;
+        for (const auto& c : columns) total += c.widthTwips;
+        if (total <= 0) return;
+        const int dpi = view_->logicalDpiX();
+        const int available = view_->viewport()->width();
+        int used = 0;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const int least = TwipsToPixels(columns[i].widthTwips, dpi) * 3 / 4;
+            int width = static_cast<int>(static_cast<long long>(available) * columns[i].widthTwips / total);
+            if (i + 1 == columns.size()) width = available - used;  // no sliver left over
+            width = std::max(width, least);
+            view_->setColumnWidth(static_cast<int>(i), width);
+            used += width;
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == view_->viewport() && event->type() == QEvent::Resize) Apply();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    Table& table_;
+    QTableView* view_;
+};
+
 // The pane shows LF where the model holds CR LF; selections are mapped between the two.
 QString ForDisplay(const std::string& s) {
     QString q = ToQt(s);
@@ -79,9 +179,41 @@ int DisplayOffset(const std::string& text, std::size_t modelOffset) {
 
 }  // namespace
 
+namespace {
+
+QFrame* Line() {
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+// Keeps its place in the layout while hidden, so the rest of the panel does not move when a
+// row click shows it.
+template <typename W>
+W* KeepPlace(W* w) {
+    QSizePolicy policy = w->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(policy);
+    return w;
+}
+
+void AppendNames(std::vector<std::string>& names, const PenaltyChoice& c) {
+    for (const Element* e : std::initializer_list<const Element*>{c.Warning, c.Kick, c.Ban, c.Days}) names.push_back(e->name());
+}
+
+// The width of a check box's or option button's box and its gap, to line text up with captions.
+int IndicatorIndent(const QWidget* w) {
+    return w->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
+           w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
+}
+
+}  // namespace
+
 MainWindow::MainWindow(Watchdog& watchdog, QWidget* parent) : QMainWindow(parent), watchdog_(watchdog) {
     auto& form = watchdog_.form;
     setWindowTitle(ToQt(form.caption));
+    setWindowIcon(AppIcon());
 
     tabs_ = new QTabWidget;
     tabs_->setObjectName("TabStrip1");
@@ -97,12 +229,19 @@ MainWindow::MainWindow(Watchdog& watchdog, QWidget* parent) : QMainWindow(parent
     layout->addWidget(tabs_, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
-    bottom->addWidget(BindButton(form.Command2));
+    auto* exit = BindButton(form.Command2);
+    exit->setMinimumWidth(exit->sizeHint().width() * 3 / 2);
+    bottom->addWidget(exit);
     layout->addLayout(bottom);
     setCentralWidget(central);
 
     watchdog_.onCloseRequested = [this] { close(); };
-    resize(700, 500);
+    // The reference window's client area, 10035 x 6780 twips, was laid out for a font 13 pixels
+    // high: grown in step with the font in use, never below what the panels need.
+    const qreal grow = std::max(1.0, fontMetrics().height() / 13.0);
+    const QSize reference(static_cast<int>(TwipsToPixels(10035, logicalDpiX()) * grow),
+                          static_cast<int>(TwipsToPixels(6780, logicalDpiY()) * grow));
+    resize(reference.expandedTo(minimumSizeHint()));
 }
 
 // The model may outlive its widgets: stop mirroring into them.
@@ -116,14 +255,14 @@ QWidget* MainWindow::BuildMainSetup() {
     auto* panel = new QWidget;
     auto* grid = new QGridLayout(panel);
 
-    // Left: connection, intervals, logging.
+    // Left: connection, intervals, logging, the server's details.
     auto* left = new QGridLayout;
     left->addWidget(BindLabel(f.Label1), 0, 0);
     left->addWidget(BindLabel(f.Label2), 0, 1);
     left->addWidget(BindLabel(f.Label3), 0, 2);
     left->addWidget(BindLineEdit(f.txtSVR), 1, 0);
     auto* port = BindLineEdit(f.txtPORT);
-    port->setMaximumWidth(port->fontMetrics().horizontalAdvance("000000") + 16);
+    port->setMaximumWidth(port->fontMetrics().horizontalAdvance("0000000") + 12);
     left->addWidget(port, 1, 1);
     left->addWidget(BindLineEdit(f.txtPWD), 1, 2);
     left->addWidget(BindButton(f.Command1), 1, 3);
@@ -135,10 +274,21 @@ QWidget* MainWindow::BuildMainSetup() {
     auto* checks = new QVBoxLayout;
     checks->addWidget(BindCheckBox(f.SoS));
     checks->addWidget(BindCheckBox(f.Silent));
-    checks->addWidget(BindCheckBox(f.Logea));
+    auto* logea = BindCheckBox(f.Logea);
+    checks->addWidget(logea);
+    // The detection log's links, under its check box's caption.
+    auto* links = new QHBoxLayout;
+    links->setSpacing(fontMetrics().averageCharWidth() * 2);
+    links->addSpacing(IndicatorIndent(logea));
+    links->addWidget(BindLink(f.Label12));
+    links->addWidget(BindLink(f.Label13));
+    links->addStretch(1);
+    checks->addLayout(links);
     checks->addStretch(1);
     left->addLayout(checks, 4, 0, 1, 2);
     left->addWidget(StatusArea(), 4, 2, 1, 3);
+    left->setColumnStretch(0, 3);
+    left->setColumnStretch(2, 2);
     left->setRowStretch(5, 1);
     grid->addLayout(left, 0, 0);
 
@@ -154,12 +304,14 @@ QWidget* MainWindow::BuildMainSetup() {
         QFont bold = button->font();
         bold.setBold(true);
         button->setFont(bold);
+        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         console->addWidget(button, 2, b == &f.Command3 ? 1 : 2);
     }
+    console->setColumnStretch(0, 1);
     console->setRowStretch(1, 1);
     grid->addLayout(console, 0, 1);
+    grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(0, 1);
 
     // The server's status line, then the players with the banner over them while idle.
     auto* statusLine = new QHBoxLayout;
@@ -168,21 +320,27 @@ QWidget* MainWindow::BuildMainSetup() {
     age->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     statusLine->addWidget(age, 1);
     grid->addLayout(statusLine, 1, 0, 1, 2);
-    auto* players = CreateTableView(f.Players);
-    players->setMinimumHeight(players->fontMetrics().height() * 7);
+    auto* players = BindTable(f.Players);
+    players->setMinimumHeight(players->fontMetrics().height() * 8);
     grid->addWidget(players, 2, 0, 1, 2);
-    const QSize bannerSize(TwipsToPixels(2775, logicalDpiX()), TwipsToPixels(495, logicalDpiX()));
+    const QSize bannerSize(TwipsToPixels(2775, logicalDpiX()) * fontMetrics().height() / 13,
+                           TwipsToPixels(495, logicalDpiX()) * fontMetrics().height() / 13);
     grid->addWidget(BindPicture(f.Picture1, Banner(bannerSize, devicePixelRatioF())), 2, 0, 1, 2, Qt::AlignCenter);
     grid->setRowStretch(2, 1);
 
     // The operator's actions on the selected player, and the duration of his ban.
     auto* ban = new QHBoxLayout;
     ban->addStretch(1);
-    ban->addWidget(BindButton(f.Command5));
-    ban->addWidget(BindButton(f.Command6));
-    ban->addWidget(BindOption(f.Option1));
-    ban->addWidget(CaptionAroundBoxes(f.Option2, {&f.Text2}, BindOption(f.Option2)));
+    ban->addWidget(KeepPlace(BindButton(f.Command5)));
+    ban->addWidget(KeepPlace(BindButton(f.Command6)));
+    ban->addSpacing(fontMetrics().averageCharWidth() * 2);
+    ban->addWidget(KeepPlace(BindOption(f.Option1)));
+    ban->addWidget(KeepPlace(CaptionAroundBoxes(f.Option2, {&f.Text2}, BindOption(f.Option2))));
     grid->addLayout(ban, 3, 0, 1, 2);
+
+    SetTabOrder(panel, {"txtSVR", "txtPORT", "txtPWD", "Command1", "Command13", "txtMin", "MinPolt", "SoS", "Silent",
+                        "Logea", "Label12", "Label13", "txtOutput", "Text1", "Command3", "Command4", "Players",
+                        "Command5", "Command6", "Option1", "Option2", "Text2"});
     return panel;
 }
 
@@ -215,17 +373,9 @@ QWidget* MainWindow::StatusArea() {
         ++r;
     }
     grid->setColumnStretch(1, 1);
+    grid->setRowStretch(r, 1);
     return area;
 }
-
-namespace {
-QFrame* Line() {
-    auto* line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    return line;
-}
-}  // namespace
 
 // Warning, Kick, or Ban for [days] days: one detection kind's penalty.
 QWidget* MainWindow::PenaltyRowWidget(PenaltyChoice choice) {
@@ -244,17 +394,53 @@ QWidget* MainWindow::BuildCheatManagement() {
     auto* panel = new QWidget;
     auto* grid = new QGridLayout(panel);
     grid->addWidget(BindLabel(f.Label27), 0, 0);
-    grid->addWidget(BindLabel(f.Label28[0]), 0, 1);
+    grid->addWidget(BindLabel(f.Label28[0]), 0, 2);
     for (int i = 0; i < 7; ++i) {
         grid->addWidget(BindCheckBox(f.Cheats[i]), i + 1, 0);
-        grid->addWidget(PenaltyRowWidget(f.Penalty(static_cast<PenaltyRow>(i))), i + 1, 1);
+        grid->addWidget(PenaltyRowWidget(f.Penalty(static_cast<PenaltyRow>(i))), i + 1, 2);
     }
-    grid->addWidget(BindLabel(f.Label30), 8, 0, 1, 2);
-    grid->addWidget(Line(), 9, 0, 1, 2);
-    grid->addWidget(BindLabel(f.Label29), 10, 0, 1, 2);
-    grid->addWidget(BindLineEdit(f.Alert3), 11, 0, 1, 2);
+    // The suspicious skins are what "Glowing skins" looks for.
+    grid->addWidget(BindLink(f.Label11), 6, 1);
+    auto* footnote = new QHBoxLayout;
+    footnote->addSpacing(IndicatorIndent(panel));
+    footnote->addWidget(BindLabel(f.Label30));
+    grid->addLayout(footnote, 8, 0, 1, 3);
+    grid->addWidget(Line(), 9, 0, 1, 3);
+    grid->addWidget(BindLabel(f.Label29), 10, 0, 1, 3);
+    grid->addWidget(BindLineEdit(f.Alert3), 11, 0, 1, 3);
+
+    // The logo and the credits.
+    auto* about = new QHBoxLayout;
+    const int logoSize = fontMetrics().height() * 7;
+    auto* logo = BindPicture(f.Image1Logo, Logo(logoSize, devicePixelRatioF()));
+    logo->setAlignment(Qt::AlignTop);
+    about->addWidget(logo);
+    auto* credits = new QVBoxLayout;
+    auto* program = BindLabel(f.Label14);
+    program->setWordWrap(true);
+    program->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    credits->addWidget(program);
+    credits->addStretch(1);
+    auto* picture = BindLabel(f.Label10);
+    QFont small = picture->font();
+    small.setItalic(true);
+    picture->setFont(small);
+    picture->setAlignment(Qt::AlignRight);
+    credits->addWidget(picture);
+    about->addSpacing(fontMetrics().averageCharWidth() * 2);
+    about->addLayout(credits, 1);
+    grid->addLayout(about, 12, 0, 1, 3);
     grid->setRowStretch(12, 1);
-    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+
+    std::vector<std::string> order;
+    for (int i = 0; i < 7; ++i) {
+        order.push_back(f.Cheats[i].name());
+        if (i == 5) order.push_back(f.Label11.name());
+        AppendNames(order, f.Penalty(static_cast<PenaltyRow>(i)));
+    }
+    order.push_back(f.Alert3.name());
+    SetTabOrder(panel, order);
     return panel;
 }
 
@@ -262,39 +448,57 @@ QWidget* MainWindow::BuildServerManagement() {
     auto& f = watchdog_.form;
     auto* panel = new QWidget;
     auto* grid = new QGridLayout(panel);
+
+    // Who is private, and the notice before the server turns private.
     auto* identity = new QGridLayout;
     identity->addWidget(BindLabel(f.Label7), 0, 0);
     identity->addWidget(BindLineEdit(f.txtTAG), 0, 1);
     identity->addWidget(BindLabel(f.Label8), 1, 0);
     identity->addWidget(BindLineEdit(f.txtPRP), 1, 1);
-    identity->addWidget(BindLabel(f.Label37), 0, 2);
-    identity->addWidget(BindLineEdit(f.Alert6), 1, 2);
-    identity->setColumnStretch(2, 1);
-    grid->addLayout(identity, 0, 0, 1, 2);
-    grid->addWidget(Line(), 1, 0, 1, 2);
-    grid->addWidget(BindLabel(f.Label28[1]), 2, 1);
+    identity->setRowStretch(2, 1);
+    auto* notice = new QVBoxLayout;
+    // "Make it private!" heads the notice's column once the model has it.
+    if (auto* makePrivate = dynamic_cast<Button*>(f.find("Command12"))) {
+        auto* button = new QHBoxLayout;
+        button->addWidget(BindButton(*makePrivate));
+        button->addStretch(1);
+        notice->addLayout(button);
+    }
+    notice->addWidget(BindLabel(f.Label37));
+    notice->addWidget(BindLineEdit(f.Alert6));
+    notice->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addLayout(identity);
+    top->addSpacing(fontMetrics().averageCharWidth() * 2);
+    top->addLayout(notice, 1);
+    grid->addLayout(top, 0, 0, 1, 3);
+    grid->addWidget(Line(), 1, 0, 1, 3);
 
-    auto* check1 = BindCheckBox(f.Check1);
-    grid->addWidget(check1, 3, 0);
-    grid->addWidget(PenaltyRowWidget(f.Penalty(PenaltyRow::PrivateSlot)), 3, 1);
-    auto* skins = new QHBoxLayout;
-    skins->addWidget(BindCheckBox(f.Check5));
-    skins->addWidget(BindLabel(f.Label17));
-    skins->addStretch(1);
-    grid->addLayout(skins, 4, 0);
-    grid->addWidget(PenaltyRowWidget(f.Penalty(PenaltyRow::ReservedSkin)), 4, 1);
-    grid->addWidget(BindCheckBox(f.Check6), 5, 0);
-    grid->addWidget(BindLabel(f.Label24), 5, 1);
-    grid->addWidget(BindCheckBox(f.Check2), 6, 0);
-    grid->addWidget(CaptionAroundBoxes(f.Label36, {&f.Text5, &f.Text6}), 6, 1);
-    grid->addWidget(BindCheckBox(f.Check3), 7, 0);
-    grid->addWidget(Line(), 8, 0, 1, 2);
-    grid->addWidget(BindLabel(f.Label6), 9, 0, 1, 2);
+    grid->addWidget(BindLabel(f.Label28[1]), 2, 2);
+    grid->addWidget(BindCheckBox(f.Check1), 3, 0);
+    grid->addWidget(PenaltyRowWidget(f.Penalty(PenaltyRow::PrivateSlot)), 3, 2);
+    grid->addWidget(BindCheckBox(f.Check5), 4, 0);
+    grid->addWidget(BindLink(f.Label17), 4, 1);
+    grid->addWidget(PenaltyRowWidget(f.Penalty(PenaltyRow::ReservedSkin)), 4, 2);
+    grid->addWidget(BindCheckBox(f.Check6), 5, 0, 1, 2);
+    grid->addWidget(BindLabel(f.Label24), 5, 2);
+    grid->addWidget(BindCheckBox(f.Check2), 6, 0, 1, 2);
+    grid->addWidget(CaptionAroundBoxes(f.Label36, {&f.Text5, &f.Text6}), 6, 2);
+    grid->addWidget(BindCheckBox(f.Check3), 7, 0, 1, 2);
+    grid->addWidget(Line(), 8, 0, 1, 3);
+    grid->addWidget(BindLabel(f.Label6), 9, 0, 1, 3);
     int row = 10;
     for (auto* alert : {&f.Alert1, &f.Alert2, &f.Alert4, &f.Alert5, &f.Text7})
-        grid->addWidget(BindLineEdit(*alert), row++, 0, 1, 2);
+        grid->addWidget(BindLineEdit(*alert), row++, 0, 1, 3);
     grid->setRowStretch(row, 1);
-    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(2, 1);
+
+    std::vector<std::string> order = {"txtTAG", "txtPRP", "Command12", "Alert6", "Check1"};
+    AppendNames(order, f.Penalty(PenaltyRow::PrivateSlot));
+    order.insert(order.end(), {"Check5", "Label17"});
+    AppendNames(order, f.Penalty(PenaltyRow::ReservedSkin));
+    order.insert(order.end(), {"Check6", "Check2", "Text5", "Text6", "Check3", "Alert1", "Alert2", "Alert4", "Alert5", "Text7"});
+    SetTabOrder(panel, order);
     return panel;
 }
 
@@ -311,27 +515,43 @@ QWidget* MainWindow::BuildPenaltiesManagement() {
         Label* caption;
         Table* table;
         std::vector<Button*> buttons;
+        int stretch;
     };
-    const Section sections[] = {{&f.Label34, &f.Warnings, {&f.Command11, &f.Command14}},
-                                {&f.Label31, &f.Kicks, {&f.Command10, &f.Command15}},
-                                {&f.Label32, &f.Bans, {&f.Command7, &f.Command8, &f.Command9}}};
+    const Section sections[] = {{&f.Label34, &f.Warnings, {&f.Command11, &f.Command14}, 4},
+                                {&f.Label31, &f.Kicks, {&f.Command10, &f.Command15}, 4},
+                                {&f.Label32, &f.Bans, {&f.Command7, &f.Command8, &f.Command9}, 5}};
     int row = 1;
     for (const auto& section : sections) {
         grid->addWidget(Line(), row++, 0, 1, 2);
         grid->addWidget(BindLabel(*section.caption), row++, 0, 1, 2);
-        grid->addWidget(CreateTableView(*section.table), row, 0);
+        auto* table = BindTable(*section.table);
+        table->setMinimumHeight(table->fontMetrics().height() * 5);
+        grid->addWidget(table, row, 0);
         auto* buttons = new QVBoxLayout;
-        for (auto* b : section.buttons) buttons->addWidget(BindButton(*b));
+        for (auto* b : section.buttons) buttons->addWidget(KeepPlace(BindButton(*b)));
         buttons->addStretch(1);
         grid->addLayout(buttons, row, 1);
-        grid->setRowStretch(row++, 1);
+        grid->setRowStretch(row++, section.stretch);
     }
     auto* notice = new QHBoxLayout;
     notice->addWidget(BindLabel(f.Label15));
     notice->addWidget(BindLineEdit(f.Alert7), 1);
     grid->addLayout(notice, row, 0, 1, 2);
     grid->setColumnStretch(0, 1);
+
+    SetTabOrder(panel, {"AcWarns", "AcKicks", "Warnings", "Command11", "Command14", "Kicks", "Command10", "Command15",
+                        "Bans", "Command7", "Command8", "Command9", "Alert7"});
     return panel;
+}
+
+void MainWindow::SetTabOrder(QWidget* panel, const std::vector<std::string>& names) {
+    QWidget* previous = nullptr;
+    for (const auto& name : names) {
+        auto* w = panel->findChild<QWidget*>(ToQt(name));
+        if (!w) continue;
+        if (previous) setTabOrder(previous, w);
+        previous = w;
+    }
 }
 
 QWidget* MainWindow::Bind(Element& e, QWidget* w) {
@@ -353,6 +573,28 @@ QLabel* MainWindow::BindLabel(Label& l) {
         if (p == Property::Caption) w->setText(ToQt(l.caption()));
     });
     return w;
+}
+
+QLabel* MainWindow::BindLink(Label& l) {
+    auto* w = new LinkLabel(ToQt(l.caption()), [&l] { l.click(); });
+    Bind(l, w);
+    w->setAccessibleDescription(tr("link"));
+    l.addListener([&l, w](Property p) {
+        if (p == Property::Caption) w->setText(ToQt(l.caption()));
+    });
+    return w;
+}
+
+QWidget* MainWindow::BindTable(Table& table) {
+    auto* view = CreateTableView(table);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 6);
+    auto* columns = new ProportionalColumns(table, view);
+    // After the view's own listener, which sets the widths as given.
+    QPointer<ProportionalColumns> guard(columns);
+    table.addListener([guard](Property p) {
+        if (p == Property::Columns && guard) guard->Apply();
+    });
+    return view;
 }
 
 QPushButton* MainWindow::BindButton(Button& b) {
@@ -393,6 +635,7 @@ QLineEdit* MainWindow::BindLineEdit(TextBox& t) {
 QPlainTextEdit* MainWindow::BindPane(TextBox& t) {
     auto* w = new QPlainTextEdit;
     w->setReadOnly(true);
+    w->setTabChangesFocus(true);
     w->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     w->setStyleSheet("QPlainTextEdit { background: black; color: #ffffc0; }");
     w->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -470,6 +713,8 @@ QRadioButton* MainWindow::BindOption(OptionButton& o) {
 
 QWidget* MainWindow::CaptionAroundBoxes(Element& caption, std::vector<TextBox*> boxes, QWidget* lead) {
     auto* row = new QWidget;
+    // Tests and accessibility tools find the whole caption's parts through this.
+    row->setProperty("captionOf", ToQt(caption.name()));
     auto* h = new QHBoxLayout(row);
     h->setContentsMargins(0, 0, 0, 0);
     const auto parts = ToQt(caption.caption()).split(QRegularExpression(" {3,}"));

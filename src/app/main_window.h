@@ -36,6 +36,8 @@ private:
     QWidget* PenaltyRowWidget(PenaltyChoice choice);
     QWidget* Bind(Element& e, QWidget* w);
     QLabel* BindLabel(Label& l);
+    // A label that opens or empties a file: drawn as a link, reached with Tab, Space or Enter.
+    QLabel* BindLink(Label& l);
     QPushButton* BindButton(Button& b);
     QCheckBox* BindCheckBox(CheckBox& c);
     QLineEdit* BindLineEdit(TextBox& t);
@@ -47,6 +49,10 @@ private:
     // A caption with boxes in its gaps: "Scan players every [3] minutes". The lead widget, if
     // given, carries the caption's first part (an option button, say); otherwise a label does.
     QWidget* CaptionAroundBoxes(Element& caption, std::vector<TextBox*> boxes, QWidget* lead = nullptr);
+    // A table view whose columns share its width in the proportions the table gives them.
+    QWidget* BindTable(Table& table);
+    // Tab goes through the named widgets of a panel in this order.
+    void SetTabOrder(QWidget* panel, const std::vector<std::string>& names);
 
     Watchdog& watchdog_;
     QTabWidget* tabs_ = nullptr;

@@ -119,4 +119,77 @@ QPixmap Banner(QSize size, qreal ratio) {
     return pixmap;
 }
 
+namespace {
+
+// The logo's shapes in a unit square, as in data/vorstel.svg (whose viewBox is 256 wide).
+QPainterPath Shield() {
+    QPainterPath p;
+    p.moveTo(0.5, 0.04);
+    p.cubicTo(0.66, 0.12, 0.80, 0.13, 0.90, 0.12);
+    p.lineTo(0.90, 0.48);
+    p.cubicTo(0.90, 0.74, 0.72, 0.88, 0.5, 0.97);
+    p.cubicTo(0.28, 0.88, 0.10, 0.74, 0.10, 0.48);
+    p.lineTo(0.10, 0.12);
+    p.cubicTo(0.20, 0.13, 0.34, 0.12, 0.5, 0.04);
+    p.closeSubpath();
+    return p;
+}
+
+QPainterPath Eye() {
+    QPainterPath p;
+    p.moveTo(0.22, 0.44);
+    p.quadTo(0.5, 0.18, 0.78, 0.44);
+    p.quadTo(0.5, 0.70, 0.22, 0.44);
+    p.closeSubpath();
+    return p;
+}
+
+}  // namespace
+
+QPixmap Logo(int size, qreal ratio) {
+    QPixmap pixmap(QSize(size, size) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size, size);
+    const QColor brass(0xc8, 0xb0, 0x60), dark(0x1f, 0x26, 0x12), cream(0xf3, 0xe6, 0xb0);
+
+    QLinearGradient olive(0.5, 0.04, 0.5, 0.97);
+    olive.setColorAt(0, QColor(0x5a, 0x6b, 0x34));
+    olive.setColorAt(1, QColor(0x26, 0x2f, 0x16));
+    p.setBrush(olive);
+    p.setPen(QPen(brass, 0.04, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(Shield());
+
+    p.setBrush(cream);
+    p.setPen(QPen(dark, 0.025));
+    p.drawPath(Eye());
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x3c, 0x5a, 0x2a));
+    p.drawEllipse(QPointF(0.5, 0.44), 0.11, 0.11);
+    p.setBrush(QColor(0x10, 0x10, 0x10));
+    p.drawEllipse(QPointF(0.5, 0.44), 0.05, 0.05);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(0.465, 0.405), 0.022, 0.022);
+
+    // Two chevrons: a sergeant's stripes, and a V.
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(brass, 0.05, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    for (qreal y : {0.66, 0.76}) {
+        QPainterPath v;
+        v.moveTo(0.35, y);
+        v.lineTo(0.5, y + 0.1);
+        v.lineTo(0.65, y);
+        p.drawPath(v);
+    }
+    return pixmap;
+}
+
+QIcon AppIcon() {
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(Logo(size, 1.0));
+    return icon;
+}
+
 }  // namespace vorstel

@@ -1,5 +1,6 @@
 #pragma once
 // Desktop services and the local clock for the window.
+#include "editor_launcher.h"
 #include "runtime/calendar.h"
 #include "runtime/desktop.h"
 #include "runtime/dialogs.h"
@@ -10,8 +11,13 @@ namespace vorstel {
 
 class QtDesktop : public Desktop {
 public:
+    explicit QtDesktop(EditorLauncher editor = EditorLauncher()) : editor_(std::move(editor)) {}
     void clearClipboard() override;
     void setClipboardText(const std::string& text) override;
+    bool openInTextEditor(const std::filesystem::path& file) override { return editor_.Open(file); }
+
+private:
+    EditorLauncher editor_;
 };
 
 // Message boxes that do not block: the event loop runs on while the operator reads.

@@ -8,7 +8,9 @@
 namespace vorstel {
 
 Watchdog::Watchdog(Platform platform, const std::filesystem::path& workdir)
-    : traffic(workdir / "activity.log"),
+    : platform_(platform),
+      workdir_(workdir),
+      traffic(workdir / "activity.log"),
       detections(workdir / "vorstel.log", platform.calendar),
       link(platform.reactor, form, traffic),
       console(form, link, scope, platform.desktop),
@@ -16,8 +18,7 @@ Watchdog::Watchdog(Platform platform, const std::filesystem::path& workdir)
       Timer3(platform.reactor.createTimer()),
       monitoring(*this),
       engine(*this),
-      platform_(platform),
-      workdir_(workdir) {
+      scan(*this) {
     scope.setErrorHandler([](std::exception_ptr error) {
         try {
             std::rethrow_exception(error);
@@ -29,6 +30,7 @@ Watchdog::Watchdog(Platform platform, const std::filesystem::path& workdir)
     });
     Timer3->setInterval(1000);
     Timer3->onTimeout = [this] { engine.Timer3_Timer(); };
+    engine.ScanWork = [this] { return scan.Work(); };
     form.Command2.onClick = [this] { Command2_Click(); };
     WireRowClicks(form.Players, form.Warnings, form.Kicks, form.Bans,
                   {&form.Command5, &form.Command6, &form.Option1, &form.Option2, &form.Text2, &form.Command7,
@@ -57,6 +59,7 @@ void Watchdog::Startup() {
     form.kickpro.setRange(0, form.kickpro.max());
     form.scanpro.setRange(0, form.scanpro.max());
     Timer3->stop();
+    scan.Timer4->stop();
     form.ShownPanel = 0;
     SuspiciousSkinCount = ReservedSkinCount = 0;
     WindowReady = 0;
@@ -81,6 +84,10 @@ void Watchdog::Startup() {
     }
     form.Text7.setEnabled(form.Check2.value() == 1);
     WindowReady = 1;
+}
+
+void Watchdog::Notice(const std::string& text) {
+    if (told_.insert(text).second) form.txtOutput.append(text + "\r\n");
 }
 
 void Watchdog::Command2_Click() {

@@ -4,15 +4,19 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "config/list_files.h"
 #include "config/setting_reactions.h"
+#include "console/window_handlers.h"
 #include "engine/engine.h"
 #include "form/form1.h"
 #include "link/console.h"
 #include "link/logs.h"
 #include "link/monitoring.h"
 #include "link/rcon_link.h"
+#include "scan/scan.h"
+#include "scan/status_line.h"
 #include "runtime/calendar.h"
 #include "runtime/desktop.h"
 #include "runtime/dialogs.h"
@@ -29,6 +33,10 @@ struct Platform {
 };
 
 class Watchdog {
+    // First, so that every member below may use them while it is built.
+    Platform platform_;
+    std::filesystem::path workdir_;
+
 public:
     Watchdog(Platform platform, const std::filesystem::path& workdir);
 
@@ -42,9 +50,21 @@ public:
     std::unique_ptr<Timer> Timer3;  // the engine tick
     Monitoring monitoring;
     Engine engine;
+    WindowHandlers handlers{*this};  // the links, "Delete log" and the interval boxes
+    Scan scan;
     int WindowReady = 0;
 
+    // The status line being handled, shared by the scan and the patrol, and whether the
+    // scan's current player is to be kicked at the end of his checks.
+    PlayerLine CurrentPlayer;
+    bool KickPending = false;
+
+    // Tells the operator something in the output pane, once for each distinct text.
+    void Notice(const std::string& text);
+    Reactor& reactor() { return platform_.reactor; }
+
     Dialogs& dialogs() { return platform_.dialogs; }
+    Desktop& desktop() { return platform_.desktop; }
     const Calendar& calendar() const { return platform_.calendar; }
     void ClearPlayers() { form.Players.clear(); }
 
@@ -76,9 +96,8 @@ private:
 
     PenaltyTables penaltyTables() { return {form.Warnings, form.Kicks, form.Bans}; }
 
-    Platform platform_;
     PenaltyListsState keptLines_;
-    std::filesystem::path workdir_;
+    std::set<std::string> told_;
     bool shuttingDown_ = false;
 };
 

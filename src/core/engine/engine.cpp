@@ -205,8 +205,7 @@ void Engine::HandOver() {
 }
 
 void Engine::Notice(const std::string& box, const std::string& text, const std::string& fallback) {
-    const std::string notice = box + " \"" + text + "\" is not a usable number; using " + fallback + ".\r\n";
-    if (told_.insert(notice).second) w_.form.txtOutput.append(notice);
+    w_.Notice(box + " \"" + text + "\" is not a usable number; using " + fallback + ".");
 }
 
 std::int16_t Engine::ScanMinutes() {

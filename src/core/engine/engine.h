@@ -4,7 +4,6 @@
 // information and shows the age of the last listing.
 #include <cstdint>
 #include <functional>
-#include <set>
 #include <string>
 
 #include "../runtime/task.h"
@@ -64,7 +63,6 @@ private:
 
     Watchdog& w_;
     bool tickRunning_ = false;
-    std::set<std::string> told_;
 };
 
 }  // namespace vorstel

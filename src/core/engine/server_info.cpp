@@ -4,27 +4,6 @@
 
 namespace vorstel {
 
-std::vector<std::string> Split(std::string_view text, std::string_view separator) {
-    std::vector<std::string> fields;
-    if (separator.empty()) return {std::string(text)};
-    std::size_t start = 0;
-    for (;;) {
-        const auto at = text.find(separator, start);
-        if (at == std::string_view::npos) break;
-        fields.emplace_back(text.substr(start, at - start));
-        start = at + separator.size();
-    }
-    fields.emplace_back(text.substr(start));
-    return fields;
-}
-
-std::string ToLower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : static_cast<char>(c); });
-    return out;
-}
-
 ServerInfo ParseStatusQuery(std::string_view lowered) {
     ServerInfo info;
     const auto fields = Split(lowered, "\\");

@@ -4,11 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "../runtime/text.h"
+
 namespace vorstel {
 
-// Splits at every occurrence of the separator, keeping empty fields (as the listing parsers do).
-std::vector<std::string> Split(std::string_view text, std::string_view separator);
-std::string ToLower(std::string_view text);
 
 struct ServerInfo {
     std::string GameType;  // hyphens turned into blanks

@@ -49,9 +49,11 @@ std::vector<Element*> Form1::elements() {
         &Command15, &Label32, &Bans, &Command7, &Command8, &Command9,
         &Label5,   &txtMin,   &Label4,  &MinPolt, &SoS,     &Silent,  &Logea,   &Label22, &txtOutput, &Text1,
         &Text4,    &Command3, &Command4, &Option1, &Option2, &Text2,  &Label27, &Label30, &Label29,  &Alert3,
-        &Label7,   &txtTAG,   &Label8,  &txtPRP,  &Label37, &Alert6,  &Check1,  &Check5,  &Label17,  &Check6,
+        &Label7,   &txtTAG,   &Label8,  &txtPRP,  &Command12, &Label37, &Alert6,  &Check1,  &Check5,  &Label17,  &Check6,
         &Label24,  &Check2,   &Label36, &Text5,   &Text6,   &Check3,  &Label6,  &Alert1,  &Alert2,   &Alert4,
         &Alert5,   &Text7,    &Label9,  &AcWarns, &Label16, &AcKicks, &Label15, &Alert7};
+    for (auto* e : std::initializer_list<Element*>{&Label12, &Label13, &Label11, &Image1Logo, &Label10, &Label14})
+        all.push_back(e);
     for (auto& e : Label28) all.push_back(&e);
     for (auto* group : {&Image1, &Image3, &Image4})
         for (auto& e : *group) all.push_back(&e);

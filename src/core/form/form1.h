@@ -80,6 +80,10 @@ public:
     Button Command3{"Command3", "copy"};
     Button Command4{"Command4", "clear"};
 
+    // Main Setup: the detection log's links
+    Label Label12{"Label12", "View log"};
+    Label Label13{"Label13", "Delete log"};
+
     // Main Setup: the operator's actions on the selected player
     Button Command5{"Command5", "Kick"};
     Button Command6{"Command6", "Ban"};
@@ -139,12 +143,21 @@ public:
     Label Label30{"Label30", "* Detection for these cheats is VERY basic."};
     Label Label29{"Label29", "Custom Warning:"};
     TextBox Alert3{"Alert3", "Cheat Detected!! Player: $name Cheat: $cheat IP: $IP"};
+    Label Label11{"Label11", "View/Edit suspicious skins list"};
+    // The logo shares its name's index series with the status icons but is not one of them.
+    Picture Image1Logo{"Image1(2)", true};
+    Label Label10{"Label10", "Logo: the watchful shield, drawn for this program"};
+    Label Label14{"Label14",
+                  "Rcon Vorstel 2.1 keeps watch over Medal of Honor Allied Assault and Spearhead servers "
+                  "through the game's remote console alone: no files on the server, no plug-ins. "
+                  "Built in C++ with Qt, and tested against a simulated server before it meets yours."};
 
     // Server Management
     Label Label7{"Label7", "Private clients tag:"};
     TextBox txtTAG{"txtTAG", "[MyClan]"};
     Label Label8{"Label8", "Private password:"};
     TextBox txtPRP{"txtPRP", "MyWord"};
+    Button Command12{"Command12", "Make it private!"};
     Label Label37{"Label37", "Warning notice:"};
     TextBox Alert6{"Alert6", "Server will be private in $time seconds, public players please leave"};
     CheckBox Check1{"Check1", "Scan for private clients:", 0};

@@ -1,0 +1,409 @@
+// The scan: the listing cut into players, their dumps checked, detections answered,
+// escalation and kicks; private mode. Virtual time, in-process simulated server.
+#include <gtest/gtest.h>
+
+#include "penalties/escalation.h"
+#include "penalties/penalty_tables.h"
+#include "scan/cheat_rules.h"
+#include "scan/status_line.h"
+#include "scenario.h"
+#include "support.h"
+#include "virtual_sim_server.h"
+#include "watchdog.h"
+
+namespace vorstel {
+namespace {
+
+using Commands = std::vector<std::string>;
+using test::Started;
+
+sim::Player Honest(std::string name, std::string address, int ping = 50) {
+    sim::Player p;
+    p.name = std::move(name);
+    p.address = std::move(address);
+    p.ping = ping;
+    p.rate = 25000;
+    p.vars = {{"name", p.name}, {"rate", "25000"}, {"dm_playermodel", "allied_airborne"},
+              {"dm_playergermanmodel", "german_wehrmacht_soldier"}, {"r_farplane", "0"}, {"r_novis", "0"}};
+    return p;
+}
+
+class ScanTest : public ::testing::Test {
+protected:
+    ScanTest() : server(reactor, sim::Scenario{}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
+        calendar.current = {2026, 12, 5, 21, 7, 0};
+        w.Startup();
+    }
+
+    // One scan of the server's current listing, as the engine would run it.
+    Commands ScanOnce() {
+        server.clearReceived();
+        Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
+            co_await wd.link.WaitForLink();
+            wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
+            if (!wd.engine.StatusText.empty()) co_await wd.scan.Work();
+            co_return 0;
+        }(w));
+        reactor.runUntil([&] { return done.done(); });
+        auto sent = server.commands();
+        sent.erase(sent.begin());  // the "status" itself
+        return sent;
+    }
+    std::vector<std::vector<std::string>> Rows(const Table& t) {
+        std::vector<std::vector<std::string>> rows;
+        for (const auto& r : t.rows()) rows.push_back(r.cells);
+        return rows;
+    }
+    std::string Log() { return test::ReadFile(dir / "vorstel.log"); }
+
+    VirtualReactor reactor;
+    sim::VirtualSimServer server;
+    test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    test::TempDir dir;
+    Watchdog w;
+};
+
+TEST(ParseStatusLine, CutsTheColumnsAsTheServerWritesThem) {
+    PlayerLine p;
+    EXPECT_EQ(ParseStatusLine("  0     3   45 Player                0 10.0.0.5:12203         1234  5000", p),
+              LineKind::Player);
+    EXPECT_EQ((std::vector<std::string>{p.ClientNumber, p.Score, p.Ping, p.Name, p.LastMsg, p.IP, p.Rate}),
+              (std::vector<std::string>{"0", "3", "45", "Player", "0", "10.0.0.5", "5000"}));
+    ASSERT_EQ(ParseStatusLine(" 12    -2 CNCT  Big  Bad Wolf     50 81.34.0.1:27960       40123 25000", p),
+              LineKind::Player);
+    EXPECT_EQ(p.Name, "Big  Bad Wolf");  // inner blanks kept, outer lost
+    EXPECT_EQ(p.Ping, "CNCT");
+    ASSERT_EQ(ParseStatusLine("  3     0   20 a:b:c                  0 1.2.3.4:5             5  5000", p), LineKind::Player);
+    EXPECT_EQ(p.Name, "a:b:c");
+    EXPECT_EQ(p.IP, "1.2.3.4");
+    // "loopback" anywhere makes the address local, and its nine characters are cut: here
+    // the lastmsg column goes with them and the name's last word takes its place.
+    ASSERT_EQ(ParseStatusLine("  4     0    0 ILoveloopback Fan       0 9.9.9.9:1             2 20000", p),
+              LineKind::Player);
+    EXPECT_EQ(p.IP, "127.0.0.1");
+    EXPECT_EQ(p.LastMsg, "Fan");
+    EXPECT_EQ(p.Name, "ILoveloopback");
+    ASSERT_EQ(ParseStatusLine("  5     0    0 Host                    0 loopback              7  5000", p),
+              LineKind::Player);
+    EXPECT_EQ(p.IP, "127.0.0.1");
+
+    p.Name = "kept";
+    EXPECT_EQ(ParseStatusLine("  6     0 ZMBI Gone                    0 1.1.1.1:1             3  5000", p),
+              LineKind::Zombie);
+    EXPECT_EQ(p.Ping, "ZMBI");
+    EXPECT_EQ(p.Name, "kept");
+    for (const char* junk : {"", "   ", "7", "7 8", "1 2 3", "x:y", "0 0 45 5000"})
+        EXPECT_EQ(ParseStatusLine(junk, p), LineKind::NotAPlayer) << '"' << junk << '"';
+    EXPECT_EQ(p.Name, "kept");
+}
+
+TEST_F(ScanTest, ListingsOfFiveAndSixPieces) {
+    const std::string header = "map: dm/mohdm6\r\nnum score ping name\r\n--- -----\r\n";
+    const std::string line = "  0     3   45 Solo                   0 10.0.0.5:12203         1234 25000\r\n";
+    Started<int> five(w.scope, [](Watchdog& wd, std::string text) -> Task<int> {
+        wd.engine.StatusText = text;
+        co_await wd.scan.Work();
+        co_return 0;
+    }(w, header + line));
+    reactor.runUntil([&] { return five.done(); });
+    EXPECT_TRUE(server.commands().empty()) << "five pieces hold no player";
+    Started<int> six(w.scope, [](Watchdog& wd, std::string text) -> Task<int> {
+        wd.engine.StatusText = text;
+        co_await wd.scan.Work();
+        co_return 0;
+    }(w, header + line + "\r\n"));
+    reactor.runUntil([&] { return six.done(); });
+    EXPECT_EQ(server.commands(), Commands{"dumpuser \"Solo"});
+}
+
+TEST_F(ScanTest, EveryListedPlayerIsDumpedAndShown) {
+    server.addPlayer(Honest("Big Bad Wolf", "81.34.56.78:12203"));
+    auto connecting = Honest("New Guy", "10.0.0.9:12203");
+    connecting.state = sim::ClientState::Connecting;
+    server.addPlayer(connecting);
+    auto zombie = Honest("Ghost", "10.0.0.10:12203");
+    zombie.state = sim::ClientState::Zombie;
+    server.addPlayer(zombie);
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Big Bad Wolf", "dumpuser \"New Guy"}));
+    EXPECT_EQ(Rows(w.form.Players),
+              (std::vector<std::vector<std::string>>{
+                  {"0", "50", "Big Bad Wolf", "81.34.56.78", "25000", "allied_airborne", "german_wehrmacht_soldier"},
+                  {"1", "CNCT", "New Guy", "10.0.0.9", "25000", "allied_airborne", "german_wehrmacht_soldier"}}));
+    EXPECT_EQ(w.engine.SecondsSinceData, 0);
+}
+
+TEST_F(ScanTest, APlayerWhoseDumpNeverComesIsPassedOver) {
+    server.addPlayer(Honest("Alice", "10.0.0.5:1"));
+    server.addPlayer(Honest("Bob", "10.0.0.6:1"));
+    sim::Faults f;
+    f.dropNext = 2;  // the status reply arrives; Alice's dump is lost... after the status
+    server.setFaults(f);
+    server.clearReceived();
+    sim::Faults none;
+    server.setFaults(none);
+    // Alice's dump is lost, Bob's arrives.
+    server.player(0)->name = "Alice";
+    w.engine.SecondsSinceData = 5;
+    Started<int> done(w.scope, [](Watchdog& wd, sim::SimServer& s) -> Task<int> {
+        wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
+        sim::Faults lose;
+        lose.dropNext = 1;
+        s.setFaults(lose);
+        co_await wd.scan.Work();
+        co_return 0;
+    }(w, server));
+    reactor.runUntil([&] { return done.done(); });
+    ASSERT_EQ(w.form.Players.rowCount(), 1u);
+    EXPECT_EQ(w.form.Players.rowAtIndex(0).cell(2), "Bob");
+}
+
+TEST_F(ScanTest, CheatRulesFireOnTheLowercasedDump) {
+    auto p = Honest("Kr4nk", "93.184.12.9:1");
+    p.setVar("R_NoVis", "10");             // a value that merely begins with 1
+    p.setVar("r_farplane", "hacked");      // clearview and modified binaries at once
+    p.setVar("dm_playermodel", "TieDie");  // with the german model: one aimbot detection
+    p.setVar("dm_playergermanmodel", "german_oakleave");
+    server.addPlayer(p);
+    w.form.Penalty(PenaltyRow::Wallhack).Warning->setValue(true);
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Kr4nk", "say Cheat Detected!! Player: Kr4nk Cheat: NoFog(Clearview) IP: 93.184.12.9",
+                                    "say Cheat Detected!! Player: Kr4nk Cheat: Wallhack IP: 93.184.12.9",
+                                    "say Cheat Detected!! Player: Kr4nk Cheat: Modified binaries!! IP: 93.184.12.9",
+                                    "say Cheat Detected!! Player: Kr4nk Cheat: OGC Aimbot IP: 93.184.12.9",
+                                    "clientkick 0"}));
+    EXPECT_EQ(Rows(w.form.Warnings),
+              (std::vector<std::vector<std::string>>{{"93.184.12.9", "Kr4nk", "Cheat: WallHack/DoorHack", "2026-12-05"}}));
+    // Three kicks in one scan reach the kick threshold: they become one ban.
+    EXPECT_EQ(w.form.Kicks.rowCount(), 0u);
+    EXPECT_EQ(Rows(w.form.Bans), (std::vector<std::vector<std::string>>{
+                                     {"93.184.12.9", "Kr4nk", "3 accumulated kicks", "2026-12-05", ""}}));
+    EXPECT_EQ(Log(), "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: NoFog(Clearview) IP: 93.184.12.9\r\n"
+                     "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: Wallhack IP: 93.184.12.9\r\n"
+                     "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: Modified binaries!! IP: 93.184.12.9\r\n"
+                     "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: OGC Aimbot IP: 93.184.12.9\r\n");
+    EXPECT_EQ(w.form.Players.rowAtIndex(0).cell(5), "tiedie");
+}
+
+TEST_F(ScanTest, ClearviewLooksAtTheValuesBeginning) {
+    auto p = Honest("Half", "1.1.1.1:1");
+    p.setVar("r_farplane", "0.5");
+    server.addPlayer(p);
+    EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Half"});
+    server.player(0)->setVar("r_farplane", "10");
+    EXPECT_EQ(ScanOnce().size(), 3u);  // dump, say, kick
+}
+
+TEST_F(ScanTest, MacClientsAreExemptFromTheRulesButNotFromThePrivateChecks) {
+    auto mac = Honest("Mac", "1.1.1.1:1");
+    mac.setVar("version", "Medal of Honor 1.11 macos-ppc");
+    mac.setVar("cg_3rd_person", "1");
+    mac.setVar("password", "myword");
+    server.addPlayer(mac);
+    auto pc = Honest("Pc", "2.2.2.2:1");
+    pc.setVar("cg_3rd_person", "1");
+    server.addPlayer(pc);
+    w.form.Check1.setValue(1);
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Mac", "say Warning: Public client using private slot. Player: Mac",
+                                    "dumpuser \"Pc", "say Cheat Detected!! Player: Pc Cheat: 3rd Person IP: 2.2.2.2",
+                                    "clientkick 1"}));
+    EXPECT_EQ(Rows(w.form.Warnings)[0][2], "Use of private slot");
+}
+
+TEST_F(ScanTest, OnlyTheFirstMatchingSuspiciousSkinIsReported) {
+    std::ofstream(dir / "skins.txt", std::ios::binary) << "  TIEDIE \r\nGerman_Wehrmacht_Soldier\r\nallied_airborne\r\n";
+    auto p = Honest("Glow", "1.1.1.1:1");
+    server.addPlayer(p);
+    w.form.Penalty(PenaltyRow::GlowingSkins).Ban->setValue(true);
+    w.form.Penalty(PenaltyRow::GlowingSkins).Days->setText("7");
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Glow",
+                                    "say Cheat Detected!! Player: Glow Cheat: Cheatskin: German_Wehrmacht_Soldier IP: 1.1.1.1",
+                                    "clientkick 0"}));
+    EXPECT_EQ(Rows(w.form.Bans), (std::vector<std::vector<std::string>>{
+                                     {"1.1.1.1", "Glow", "Cheatskin: German_Wehrmacht_Soldier", "2026-12-05", "2026-12-12"}}));
+    EXPECT_EQ(w.SuspiciousSkinCount, 3);
+}
+
+TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
+    std::ofstream(dir / "reserved.txt", std::ios::binary) << "allied_pilot\r\nallied_airborne\r\ngerman_wehrmacht_soldier\r\n";
+    auto member = Honest("[MyClan]Boss", "1.1.1.1:1");
+    member.setVar("password", "MyWord");
+    server.addPlayer(member);                                          // both marks: nothing
+    auto sneaky = Honest("Sneaky", "2.2.2.2:1");
+    sneaky.setVar("password", "myword");
+    server.addPlayer(sneaky);                                          // password only
+    server.addPlayer(Honest("[myclan]Lazy", "3.3.3.3:1"));             // tag only
+    server.addPlayer(Honest("Public", "4.4.4.4:1"));                   // neither
+    w.form.Check1.setValue(1);
+    w.form.Check5.setValue(1);
+    const auto sent = ScanOnce();
+    EXPECT_EQ(sent, (Commands{"dumpuser \"[MyClan]Boss", "dumpuser \"Sneaky",
+                              "say Warning: Public client using private slot. Player: Sneaky",
+                              "say Warning: Public client using reserved skin. Player: Sneaky Skin: allied_airborne",
+                              "clientkick 1", "dumpuser \"[myclan]Lazy",
+                              "say Warning: Public slot used by private player. Player: [myclan]Lazy",
+                              "dumpuser \"Public",
+                              "say Warning: Public client using reserved skin. Player: Public Skin: allied_airborne",
+                              "clientkick 3"}));
+    EXPECT_EQ(w.form.Warnings.rowCount(), 2u);
+    EXPECT_EQ(w.form.Kicks.rowCount(), 2u);
+    EXPECT_EQ(w.form.Kicks.rowAtIndex(0).cell(2), "Use of reserved skin");
+
+    // Empty boxes count as present for everyone: the two left are dumped, nothing else.
+    w.form.txtTAG.setText("");
+    w.form.txtPRP.setText("");
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"[MyClan]Boss", "dumpuser \"[myclan]Lazy"}));
+}
+
+TEST_F(ScanTest, PrivateModeCountsDownThenKicksWithoutAWord) {
+    auto member = Honest("Member", "1.1.1.1:1");
+    member.setVar("password", "MyWord");
+    server.addPlayer(member);
+    server.addPlayer(Honest("Guest", "2.2.2.2:1"));
+    std::vector<std::pair<std::int64_t, std::string>> said;
+    server.onCommand = [&](const sim::ReceivedCommand& c) { said.emplace_back(c.atMs, c.line); };
+    const auto t0 = reactor.nowMs();
+    w.form.Command12.click();
+    reactor.advance(25000);
+    w.form.Command12.click();  // a second click within the minute changes nothing
+    reactor.advance(40000);
+    ASSERT_EQ(said.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(said[i].second, "say Server will be private in " + std::to_string(60 - 10 * i) +
+                                      " seconds, public players please leave");
+        EXPECT_EQ(said[i].first - t0, (i + 1) * 10000 + 1);
+    }
+    EXPECT_TRUE(w.scan.PrivateMode);
+    EXPECT_EQ(w.engine.ScanCountdown, 1);
+    EXPECT_FALSE(w.scan.Timer4->isActive());
+    server.onCommand = nullptr;
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Member", "dumpuser \"Guest", "clientkick 1"}));
+    EXPECT_TRUE(w.form.Kicks.rowCount() == 0 && w.form.Warnings.rowCount() == 0);
+    EXPECT_EQ(Log(), "");
+}
+
+TEST_F(ScanTest, ResponsesFillTheTemplateInOrder) {
+    auto p = Honest("$IP", "5.6.7.8:1");
+    p.setVar("r_lightmap", "1");
+    server.addPlayer(p);
+    w.form.Alert3.setText("$Name $name $cheat $ip $IP");
+    w.form.Penalty(PenaltyRow::WhiteWalls).Ban->setValue(true);
+    w.form.Penalty(PenaltyRow::WhiteWalls).Days->setText("00");
+    const auto sent = ScanOnce();
+    ASSERT_EQ(sent.size(), 3u) << ::testing::PrintToString(sent);
+    EXPECT_EQ(sent[1], "say $Name 5.6.7.8 WhiteWalls $ip 5.6.7.8");
+    EXPECT_EQ(w.form.Bans.rowAtIndex(0).cell(4), "2026-12-05") << "two zeros are not \"0\": a ban ending today";
+    const auto banUntil = [&](const std::string& days) {
+        server.addPlayer(p);  // back after the kick
+        w.form.Bans.clear();
+        w.form.Penalty(PenaltyRow::WhiteWalls).Days->setText(days);
+        ScanOnce();
+        return w.form.Bans.rowCount() == 1 ? w.form.Bans.rowAtIndex(0).cell(4) : "(no ban)";
+    };
+    EXPECT_EQ(banUntil("0"), "");
+    EXPECT_EQ(banUntil("7"), "2026-12-12");
+    EXPECT_EQ(banUntil("x7"), "");
+    EXPECT_NE(w.form.txtOutput.text().find("Ban days \"x7\""), std::string::npos);
+}
+
+TEST_F(ScanTest, SilentModeOnlyLogsAndNoLoggingStillPunishes) {
+    auto p = Honest("Cheater", "5.6.7.8:1");
+    p.setVar("cg_3rd_person", "1");
+    server.addPlayer(p);
+    w.form.Silent.setValue(1);
+    EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Cheater"});
+    EXPECT_EQ(w.form.Kicks.rowCount(), 0u);
+    EXPECT_EQ(Log(), "2026-12-05 21:07:00 Cheat Detected!! Player: Cheater Cheat: 3rd Person IP: 5.6.7.8\r\n");
+
+    w.form.Logea.setValue(0);  // unchecks Silent too
+    EXPECT_EQ(ScanOnce().size(), 3u);
+    EXPECT_EQ(w.form.Kicks.rowCount(), 1u);
+    EXPECT_EQ(Log(), "2026-12-05 21:07:00 Cheat Detected!! Player: Cheater Cheat: 3rd Person IP: 5.6.7.8\r\n");
+}
+
+TEST_F(ScanTest, NonOptimizedConnectionsAreWarnedEveryScan) {
+    auto slow = Honest("Modem", "5.6.7.8:1", 40);
+    slow.rate = 5000;
+    server.addPlayer(slow);
+    auto fine = Honest("Fast", "5.6.7.9:1", 40);
+    fine.rate = 5001;
+    server.addPlayer(fine);
+    const Commands expected{"dumpuser \"Modem", "say Warning: Possible non-optimized connection - Player: Modem",
+                            "dumpuser \"Fast"};
+    EXPECT_EQ(ScanOnce(), expected);
+    EXPECT_EQ(ScanOnce(), expected);
+    w.form.Silent.setValue(1);
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Modem", "dumpuser \"Fast"}));
+}
+
+class EscalationTest : public ScanTest {
+protected:
+    void Add(Table& t, std::string ip, std::string reason) { AddPenalty(t, {std::move(ip), "x", std::move(reason), "2026-01-01", ""}); }
+};
+
+TEST_F(EscalationTest, WarningsBecomeKicksAndKicksBans) {
+    auto p = Honest("Repeat", "10.0.0.7:1");
+    p.setVar("r_lightmap", "1");
+    server.addPlayer(p);
+    w.form.Penalty(PenaltyRow::WhiteWalls).Kick->setValue(true);
+    Add(w.form.Kicks, "10.0.0.7", "old 1");
+    Add(w.form.Kicks, "10.0.0.70", "someone else");
+    Add(w.form.Kicks, "10.0.0.7", "old 2");
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Repeat", "say Cheat Detected!! Player: Repeat Cheat: WhiteWalls IP: 10.0.0.7",
+                                    "clientkick 0"}));
+    EXPECT_EQ(Rows(w.form.Kicks), (std::vector<std::vector<std::string>>{{"10.0.0.70", "x", "someone else", "2026-01-01"}}));
+    EXPECT_EQ(Rows(w.form.Bans), (std::vector<std::vector<std::string>>{
+                                     {"10.0.0.7", "Repeat", "3 accumulated kicks", "2026-12-05", ""}}));
+}
+
+TEST_F(EscalationTest, TheWarningThresholdAsTyped) {
+    server.addPlayer(Honest("Warned", "10.0.0.7:1"));
+    for (int i = 0; i < 4; ++i) {
+        Add(w.form.Warnings, "10.0.0.7", "w" + std::to_string(i));
+        Add(w.form.Warnings, "10.0.0." + std::to_string(i), "other");
+    }
+    EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Warned"}) << "AcWarns 0: never";
+    w.form.AcWarns.setText(" 2");
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Warned", "clientkick 0"}));
+    EXPECT_EQ(w.form.Warnings.rowCount(), 4u);
+    for (const auto& r : w.form.Warnings.rows()) EXPECT_EQ(r.cell(1), "x");
+    ASSERT_EQ(w.form.Kicks.rowCount(), 2u);
+    EXPECT_EQ(w.form.Kicks.rowAtIndex(0).cell(2), " 2 accumulated warnings");
+}
+
+TEST_F(EscalationTest, PassesConvertEveryFullSetAndKeepTheRest) {
+    Table t("T");
+    SetUpWarningsTable(t);
+    for (const char* ip : {"a", "b", "a", "a", "c", "a", "a"}) Add(t, ip, "r");
+    int made = 0;
+    EXPECT_EQ(EscalationPass(t, "a", 2, [&] { ++made; }), 2);
+    EXPECT_EQ(made, 2);
+    std::vector<std::string> left;
+    for (const auto& r : t.rows()) left.push_back(r.cell(0));
+    EXPECT_EQ(left, (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(EscalationPass(t, "a", 1, [] {}), 1);
+    EXPECT_EQ(t.rowCount(), 2u);
+}
+
+TEST_F(EscalationTest, UnusableThresholdsSwitchTheirStepOffAndSaySoOnce) {
+    server.addPlayer(Honest("Warned", "10.0.0.7:1"));
+    Add(w.form.Warnings, "10.0.0.7", "w");
+    for (const char* bad : {"", "two", "40000", "102"}) {
+        w.form.AcWarns.setText(bad);
+        EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Warned"}) << bad;
+        ScanOnce();
+    }
+    EXPECT_EQ(w.form.Warnings.rowCount(), 1u);
+    const auto& out = w.form.txtOutput.text();
+    EXPECT_NE(out.find("The threshold \"102\" for warnings is not a whole number from 0 to 101; that escalation is off."),
+              std::string::npos);
+    EXPECT_EQ(out.find("\"two\""), out.rfind("\"two\"")) << "told once";
+    bool usable = false;
+    EXPECT_EQ(EscalationThreshold("101", usable), 101);
+    EXPECT_TRUE(usable);
+    EXPECT_FALSE(EscalationThreshold("-3", usable).has_value());
+    EXPECT_TRUE(usable);
+}
+
+}  // namespace
+}  // namespace vorstel

@@ -1,0 +1,165 @@
+// The window's small reactions: the editor links, emptying the detection log, the guard on
+// the interval boxes (in virtual time against the simulated server) and the patrol floor.
+#include <gtest/gtest.h>
+
+#include "scenario.h"
+#include "support.h"
+#include "virtual_sim_server.h"
+#include "watchdog.h"
+
+namespace vorstel {
+namespace {
+
+const char* kScenario = R"(
+version Medal of Honor Allied Assault 1.11 linux-i386 Jul 22 2004
+map dm/mohdm6
+maplist dm/mohdm1 dm/mohdm6
+player Alice
+    ping 40
+    address 10.0.0.5:12203
+end
+)";
+
+class WindowHandlersTest : public ::testing::Test {
+protected:
+    WindowHandlersTest()
+        : server(reactor, *sim::ParseScenario(kScenario).scenario), w({reactor, desktop, dialogs, calendar}, dir.path()) {
+        calendar.current = {2026, 12, 5, 21, 7, 0};
+        w.Startup();
+    }
+
+    std::vector<std::string> Received() {
+        auto c = server.commands();
+        server.clearReceived();
+        return c;
+    }
+    // Started and past the warm-up and the first scan and patrol: the engine idles between ticks.
+    void Monitor() {
+        w.form.Command1.click();
+        reactor.runUntil([&] { return w.form.Command1.enabled() && w.form.Command1.caption() == "Start"; }, 60000);
+        reactor.advance(2500);
+        ASSERT_TRUE(w.Timer3->isActive());
+        Received();
+    }
+    std::string Edit(const std::string& file) const { return "edit:" + (dir.path() / file).string(); }
+
+    VirtualReactor reactor;
+    sim::VirtualSimServer server;
+    test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    test::TempDir dir;
+    Watchdog w;
+};
+
+TEST_F(WindowHandlersTest, LinksOpenTheirFilesInTheEditor) {
+    auto& f = w.form;
+    f.Label11.click();
+    f.Label12.click();
+    f.Label17.click();  // disabled until reserved skins are scanned for
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{Edit("skins.txt"), Edit("vorstel.log")}));
+
+    f.Check5.setValue(1);
+    EXPECT_TRUE(f.Label17.enabled());
+    f.Label17.click();
+    EXPECT_EQ(desktop.calls.back(), Edit("reserved.txt"));
+    EXPECT_TRUE(dialogs.shown.empty());
+    // Missing files are the editor's business: none is created here.
+    EXPECT_FALSE(std::filesystem::exists(dir / "skins.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "vorstel.log"));
+}
+
+TEST_F(WindowHandlersTest, WithoutAnEditorTheOperatorIsToldWhichFile) {
+    desktop.editorStarts = false;
+    w.form.Label11.click();
+    reactor.advance(0);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "No text editor");
+    EXPECT_NE(dialogs.shown[0].text.find("skins.txt"), std::string::npos);
+    EXPECT_NE(dialogs.shown[0].text.find((dir / "skins.txt").string()), std::string::npos) << "where to find it";
+}
+
+TEST_F(WindowHandlersTest, DeleteLogAsksAndEmptiesTheLogOnlyOnYes) {
+    std::ofstream(dir / "vorstel.log", std::ios::binary) << "2026-12-05 21:07:00 Cheat Detected!!\r\n";
+    w.form.Label13.click();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    const auto& box = dialogs.shown[0];
+    EXPECT_EQ(box.title, "Delete Log File");
+    EXPECT_EQ(box.text, "Are you sure you want to delete the log file??");
+    EXPECT_EQ(box.icon, MessageIcon::Critical);
+    EXPECT_EQ(box.buttons, MessageButtons::YesNo);
+    EXPECT_EQ(box.defaultAnswer, MessageAnswer::No);
+    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "2026-12-05 21:07:00 Cheat Detected!!\r\n");
+
+    dialogs.answers = {MessageAnswer::Yes};
+    w.form.Label13.click();
+    ASSERT_TRUE(std::filesystem::exists(dir / "vorstel.log")) << "truncated, not removed";
+    EXPECT_EQ(std::filesystem::file_size(dir / "vorstel.log"), 0u);
+
+    // Logging goes on into the emptied file.
+    w.AppendDetectionLog("after");
+    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "2026-12-05 21:07:00 after\r\n");
+}
+
+TEST_F(WindowHandlersTest, DeleteLogYesCreatesAnEmptyLogWhenThereWasNone) {
+    dialogs.answers = {MessageAnswer::Yes};
+    w.form.Label13.click();
+    ASSERT_TRUE(std::filesystem::exists(dir / "vorstel.log"));
+    EXPECT_EQ(std::filesystem::file_size(dir / "vorstel.log"), 0u);
+}
+
+TEST_F(WindowHandlersTest, TypingAnIntervalWhileIdleChangesOnlyTheText) {
+    auto& f = w.form;
+    f.txtMin.keyDown('5');
+    f.txtMin.setText("5");
+    f.MinPolt.keyDown('0');
+    reactor.advance(5000);
+    for (auto* e : f.linkGuarded()) EXPECT_TRUE(e->enabled()) << e->name();
+    EXPECT_TRUE(Received().empty());
+    EXPECT_EQ(f.txtMin.text(), "5");
+}
+
+TEST_F(WindowHandlersTest, TheFirstKeyInAnIntervalBoxStopsMonitoring) {
+    for (TextBox* box : {&w.form.txtMin, &w.form.MinPolt}) {
+        SCOPED_TRACE(box->name());
+        Monitor();
+        std::vector<std::string> disabled;
+        for (auto* e : w.form.linkGuarded())
+            e->addListener([&disabled, e](Property p) {
+                if (p == Property::Enabled && !e->enabled()) disabled.push_back(e->name());
+            });
+        box->keyDown(37);  // a navigation key counts too
+        EXPECT_EQ(disabled, (std::vector<std::string>{"Command1", "Command2", "Command13", "Text1", "txtSVR", "txtPORT",
+                                                      "txtPWD", "txtMin", "MinPolt"}));
+        EXPECT_FALSE(w.Timer3->isActive());
+        EXPECT_EQ(w.form.Label21.caption(), "Server not running!!");
+        reactor.runUntil([&] { return w.form.Command1.enabled(); }, 10000);
+        EXPECT_EQ(Received(), (std::vector<std::string>{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
+        for (auto* e : w.form.linkGuarded()) EXPECT_TRUE(e->enabled()) << e->name();
+        // Later keys, with the engine stopped, do nothing more.
+        box->keyDown('1');
+        reactor.advance(5000);
+        EXPECT_TRUE(Received().empty());
+        for (auto* e : w.form.linkGuarded()) e->clearListeners();
+    }
+}
+
+TEST_F(WindowHandlersTest, ThePatrolIntervalHasAFloorOfThirtyOnLeavingTheBox) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"10", "30"},   {"29.4", "30"}, {"-45", "30"},    {"0", "30"},
+        {"", "30"},     {"abc", "30"},  {"99999", "30"},  {"4e", "30"},   // no number, or beyond 16 bits
+        {"30", "30"},   {"45", "45"},   {"29.7", "29.7"}, {" 60 ", " 60 "},  // kept as typed
+        {"32767", "32767"},
+    };
+    for (const auto& [typed, left] : cases) {
+        w.form.MinPolt.setText(typed);
+        w.form.MinPolt.lostFocus();
+        EXPECT_EQ(w.form.MinPolt.text(), left) << "typed \"" << typed << '"';
+    }
+    w.form.txtMin.setText("1");
+    w.form.txtMin.lostFocus();
+    EXPECT_EQ(w.form.txtMin.text(), "1") << "the scan interval has no floor";
+}
+
+}  // namespace
+}  // namespace vorstel
