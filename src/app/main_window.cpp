@@ -236,9 +236,10 @@ MainWindow::MainWindow(Watchdog& watchdog, QWidget* parent) : QMainWindow(parent
     setCentralWidget(central);
 
     watchdog_.onCloseRequested = [this] { close(); };
-    // The reference window's client area, 10035 x 6780 twips, was laid out for a font 13 pixels
-    // high: grown in step with the font in use, never below what the panels need.
-    const qreal grow = std::max(1.0, fontMetrics().height() / 13.0);
+    // The reference window's client area, 10035 x 6780 twips, was laid out with text boxes 19
+    // pixels high: grown in step with the boxes of this style and font, never below what the
+    // panels need.
+    const qreal grow = std::max(1.0, QLineEdit().sizeHint().height() / 19.0);
     const QSize reference(static_cast<int>(TwipsToPixels(10035, logicalDpiX()) * grow),
                           static_cast<int>(TwipsToPixels(6780, logicalDpiY()) * grow));
     resize(reference.expandedTo(minimumSizeHint()));
@@ -264,7 +265,9 @@ QWidget* MainWindow::BuildMainSetup() {
     auto* port = BindLineEdit(f.txtPORT);
     port->setMaximumWidth(port->fontMetrics().horizontalAdvance("0000000") + 12);
     left->addWidget(port, 1, 1);
-    left->addWidget(BindLineEdit(f.txtPWD), 1, 2);
+    auto* password = BindLineEdit(f.txtPWD);
+    password->setMinimumWidth(password->fontMetrics().horizontalAdvance("myWord") * 3 / 2);
+    left->addWidget(password, 1, 2);
     left->addWidget(BindButton(f.Command1), 1, 3);
     left->addWidget(BindButton(f.Command13), 1, 4);
     left->addWidget(CaptionAroundBoxes(f.Label5, {&f.txtMin}), 2, 0, 1, 3);
@@ -304,7 +307,9 @@ QWidget* MainWindow::BuildMainSetup() {
         QFont bold = button->font();
         bold.setBold(true);
         button->setFont(bold);
-        button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        const QFontMetrics bolder(bold);
+        button->setFixedWidth(std::max(bolder.horizontalAdvance("copy"), bolder.horizontalAdvance("clear")) +
+                              bolder.averageCharWidth() * 5);
         console->addWidget(button, 2, b == &f.Command3 ? 1 : 2);
     }
     console->setColumnStretch(0, 1);

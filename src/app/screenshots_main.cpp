@@ -78,7 +78,22 @@ int main(int argc, char* argv[]) {
     // With rows, and a row of each table selected: the action buttons appear.
     auto& f = watchdog.form;
     FillTables(f);
-    f.Picture1.setVisible(false);  // players are listed only while monitoring, when the banner is gone
+    // What the window shows while monitoring, with the longest captions the status area takes.
+    f.Picture1.setVisible(false);
+    f.Label21.setCaption("Server: Running - Now playing: obj/obj_team2 on objective");
+    f.Label18.setCaption("Last Data Retrieval: 12 seconds ago");
+    f.Label35.setCaption("Server OS: Windows");
+    f.Label23.setCaption("Cheats - Disabled");
+    f.Label25.setCaption("ModVorstel - Not Running");
+    f.Label26.setCaption("DMz Dogtag - Not Running");
+    for (auto* icon : {&f.Image2, &f.Image1[1], &f.Image3[0], &f.Image4[0]}) icon->setVisible(true);
+    f.scanpro.setRange(0, 180);
+    f.scanpro.setValue(120);
+    f.kickpro.setRange(0, 45);
+    f.kickpro.setValue(10);
+    f.txtOutput.setText("map: obj/obj_team2\r\nnum score ping name            lastmsg address               qport rate\r\n"
+                        "--- ----- ---- --------------- ------- --------------------- ----- -----\r\n"
+                        "  0     5   48 ^1Sgt.^7Rock          0 10.0.0.5:12203        1234 25000\r\n");
     tabs->setCurrentIndex(0);
     f.Players.rowClick(1);
     ok = Save(&window, QDir(out).filePath(QString("%1-selected.png").arg(names[0]))) && ok;
