@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "qt_reactor.h"
+#include "sim_server.h"
 #include "null_platform.h"
 #include "watchdog.h"
 
@@ -57,6 +58,74 @@ void BM_RequestOverUdp(benchmark::State& state) {
     std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_RequestOverUdp)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// The simulated server over real UDP, in this process, on the same event loop.
+class UdpSimServer {
+public:
+    UdpSimServer(Reactor& reactor, int players) : server_(reactor, sim::Scenario{}, "myWord") {
+        server_.setCvar("sv_maxclients", "64");
+        for (int i = 0; i < players; ++i) {
+            sim::Player p;
+            p.name = "Player " + std::to_string(i);
+            p.address = "10.0." + std::to_string(i / 200) + "." + std::to_string(i % 200 + 1) + ":12203";
+            p.rate = 25000;  // no connection warning: the scan is dumps only
+            p.vars = {{"name", p.name}, {"rate", "25000"}, {"dm_playermodel", "allied_airborne"}, {"r_farplane", "0"}};
+            server_.addPlayer(p);
+        }
+        socket_.bind(QHostAddress::LocalHost, 0);
+        server_.transmit = [this](const std::string& data, const Peer& to) {
+            socket_.writeDatagram(data.data(), static_cast<qint64>(data.size()), QHostAddress(QString::fromStdString(to.host)),
+                                  static_cast<quint16>(to.port));
+        };
+        QObject::connect(&socket_, &QUdpSocket::readyRead, [this] {
+            while (socket_.hasPendingDatagrams()) {
+                const auto d = socket_.receiveDatagram();
+                server_.receive(d.data().toStdString(), Peer{d.senderAddress().toString().toStdString(), d.senderPort()});
+            }
+        });
+    }
+    int port() const { return socket_.localPort(); }
+
+private:
+    sim::SimServer server_;
+    QUdpSocket socket_;
+};
+
+// One whole scan over real UDP against the floor the protocol sets: every request lasts its
+// full reply window, so (1 + players) x 700 ms for a server where nothing is found.
+void BM_ScanOverUdp(benchmark::State& state) {
+    const int players = static_cast<int>(state.range(0));
+    QtReactor reactor;
+    bench::NullDesktop desktop;
+    bench::NullDialogs dialogs;
+    FixedCalendar calendar;
+    const auto dir = std::filesystem::temp_directory_path() / "vorstel-scan-bench";
+    std::filesystem::create_directories(dir);
+    UdpSimServer server(reactor, players);
+    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
+    w.form.txtPORT.setText(std::to_string(server.port()));
+    const double floorMs = (1 + players) * RconLink::kReplyWindowMs;
+    double ratio = 0;
+    for (auto _ : state) {
+        QEventLoop loop;
+        QElapsedTimer clock;
+        clock.start();
+        w.scope.spawn([](Watchdog& wd, QEventLoop& l) -> Task<void> {
+            co_await wd.link.WaitForLink();
+            wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
+            if (!wd.engine.StatusText.empty()) co_await wd.scan.Work();
+            l.quit();
+        }(w, loop));
+        loop.exec();
+        const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+        ratio = ms / floorMs;
+        state.SetIterationTime(ms / 1000.0);
+        if (w.form.Players.rowCount() != static_cast<std::size_t>(players)) state.SkipWithError("players missing");
+    }
+    state.counters["wall_over_floor"] = ratio;
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_ScanOverUdp)->Arg(8)->Arg(32)->Arg(64)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 
