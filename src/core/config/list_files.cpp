@@ -7,6 +7,8 @@
 #include <utility>
 
 #include "penalties/civil_date.h"
+#include "runtime/atomic_file.h"
+#include "runtime/text.h"
 #include "penalties/penalty_tables.h"
 
 namespace vorstel {
@@ -55,46 +57,6 @@ ReadOutcome ReadWhole(const fs::path& path, std::string& out, std::string& why) 
     return ReadOutcome::Read;
 }
 
-// Writes a temporary file beside the target and renames it over the target, so a failure
-// leaves the old file whole.
-bool ReplaceFile(const fs::path& target, const std::string& bytes, std::string& why) {
-    fs::path temporary = target;
-    temporary += ".tmp";
-    std::FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f) {
-        why = ErrnoText(errno);
-        return false;
-    }
-    int err = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) err = errno ? errno : EIO;
-    if (std::fflush(f) != 0 && !err) err = errno;
-    if (std::fclose(f) != 0 && !err) err = errno;
-    std::error_code ec;
-    if (!err) {
-        fs::rename(temporary, target, ec);
-        if (!ec) return true;
-        why = ec.message();
-    } else {
-        why = ErrnoText(err);
-    }
-    fs::remove(temporary, ec);
-    return false;
-}
-
-std::vector<std::string> SplitFields(const std::string& line) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = line.find(kSeparator, start);
-        if (end == std::string::npos) {
-            pieces.emplace_back(line, start);
-            return pieces;
-        }
-        pieces.emplace_back(line, start, end - start);
-        start = end + 1;
-    }
-}
-
 struct ListFile {
     const char* name;
     std::size_t fields;
@@ -134,7 +96,7 @@ void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const 
         if (line.empty()) {
             problem = "blank line";
         } else {
-            std::vector<std::string> pieces = SplitFields(line);
+            std::vector<std::string> pieces = Split(line, std::string(1, kSeparator));
             if (pieces.size() < file.fields) {
                 problem = std::to_string(pieces.size()) + " field(s) where " + std::to_string(file.fields) +
                           " are needed";
@@ -231,7 +193,7 @@ std::vector<std::string> SavePenaltyLists(const fs::path& dir, PenaltyTables tab
             continue;
         }
         std::string why;
-        if (!ReplaceFile(dir / file.name, ListText(file, *lines), why))
+        if (!WriteFileAtomically(dir / file.name, ListText(file, *lines), FileAccess::Everyone, &why))
             failures.push_back(std::string(file.name) + ": could not be saved (" + why + ")");
     }
     return failures;

@@ -8,8 +8,9 @@ namespace vorstel {
 
 enum class FileAccess { Everyone, OwnerOnly };
 
-// False when the file could not be written; the old file, if any, is then untouched.
+// False when the file could not be written, with the reason in `why` when given; the old
+// file, if any, is then untouched.
 bool WriteFileAtomically(const std::filesystem::path& file, const std::string& bytes,
-                         FileAccess access = FileAccess::Everyone);
+                         FileAccess access = FileAccess::Everyone, std::string* why = nullptr);
 
 }  // namespace vorstel
