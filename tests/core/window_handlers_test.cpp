@@ -161,5 +161,33 @@ TEST_F(WindowHandlersTest, ThePatrolIntervalHasAFloorOfThirtyOnLeavingTheBox) {
     EXPECT_EQ(w.form.txtMin.text(), "1") << "the scan interval has no floor";
 }
 
+TEST_F(WindowHandlersTest, ATabChangeHidesTheRowActionsButTheConvertButtons) {
+    auto& f = w.form;
+    f.Players.addRows({{"0", "48", "Alice", "10.0.0.5", "25000", "", ""}});
+    f.Warnings.addRows({{"10.0.0.5", "Alice", "No fog", "2026-12-05"}});
+    f.Players.rowClick(0);
+    f.Warnings.rowClick(0);
+    auto shown = [&] {
+        std::vector<std::string> names;
+        for (auto* e : f.selectionBound())
+            if (e->visible()) names.push_back(e->name());
+        return names;
+    };
+    const auto before = shown();
+    ASSERT_FALSE(before.empty());
+
+    // The tab already shown, and tabs that do not exist, change nothing.
+    for (int tab : {0, -1, 4}) {
+        w.TabStrip1_Click(tab);
+        EXPECT_EQ(f.ShownPanel, 0);
+        EXPECT_EQ(shown(), before) << tab;
+    }
+    w.TabStrip1_Click(3);
+    EXPECT_EQ(f.ShownPanel, 3);
+    EXPECT_EQ(shown(), std::vector<std::string>{"Command14"});
+    EXPECT_EQ(f.Players.selectedIndex(), 0u);
+    EXPECT_EQ(f.Warnings.selectedIndex(), 0u);
+}
+
 }  // namespace
 }  // namespace vorstel

@@ -1,0 +1,398 @@
+// The four panels as the operator meets them: every element's widget found by its name and
+// showing the model's state, the tab strip's rules, the links, "Delete log" and the interval
+// boxes, driven with the mouse and keyboard.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <map>
+#include <set>
+
+#include "main_window.h"
+#include "processes.h"
+#include "qt_desktop.h"
+#include "qt_reactor.h"
+#include "support.h"
+
+namespace vorstel {
+namespace {
+
+using test::WaitFor;
+
+class PanelsTest : public ::testing::Test {
+protected:
+    explicit PanelsTest(Desktop* desktop = nullptr, Dialogs* dialogs = nullptr)
+        : w({reactor, desktop ? *desktop : recording, dialogs ? *dialogs : scripted, calendar}, dir.path()),
+          window(w) {
+        w.Startup();
+        window.show();
+        window.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    template <typename T = QWidget>
+    T* Widget(const std::string& name) {
+        auto* widget = window.findChild<T*>(ToQt(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+    QTabWidget* Tabs() { return Widget<QTabWidget>("TabStrip1"); }
+    void ClickTab(int index) {
+        QTabBar* bar = Tabs()->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    }
+    void ClickRow(const char* table, int row) {
+        auto* view = Widget<QTableView>(table);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 1)).center());
+    }
+    // Shown as the operator would see it were its panel the one on top.
+    bool Shown(QWidget* widget) { return widget->isVisibleTo(widget->window()) || OnHiddenPanelButShown(widget); }
+    bool OnHiddenPanelButShown(QWidget* widget) {
+        for (QWidget* p = widget; p; p = p->parentWidget())
+            if (p->objectName().startsWith("Solapa(")) return widget->isVisibleTo(p);
+        return false;
+    }
+
+    QtReactor reactor;
+    test::RecordingDesktop recording;
+    test::ScriptedDialogs scripted;
+    SystemCalendar calendar;
+    test::TempDir dir;
+    Watchdog w;
+    MainWindow window;
+};
+
+// The texts a caption shows: a caption with boxes in its gaps shows its parts around them,
+// any other its whole text.
+QStringList ShownCaption(QWidget* widget, const Element& e) {
+    QWidget* row = widget->parentWidget();
+    const bool aroundBoxes = row && row->property("captionOf").toString() == ToQt(e.name());
+    QStringList parts;
+    for (QObject* child : aroundBoxes ? row->children() : QObjectList{widget}) {
+        if (auto* label = qobject_cast<QLabel*>(child)) parts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(child)) parts << button->text();
+    }
+    return parts;
+}
+
+QStringList CaptionParts(QWidget* widget, const Element& e) {
+    QWidget* row = widget->parentWidget();
+    if (!row || row->property("captionOf").toString() != ToQt(e.name())) return {ToQt(e.caption())};
+    QStringList parts = ToQt(e.caption()).split(QRegularExpression(" {3,}"));
+    for (auto& p : parts) p = p.trimmed();
+    parts.removeAll(QString());
+    return parts;
+}
+
+TEST_F(PanelsTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialState) {
+    ASSERT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    // Kept by the model for the link and never shown.
+    const std::set<std::string> modelOnly = {"rconwait", "Text4"};
+    int checked = 0;
+    for (Element* e : w.form.elements()) {
+        SCOPED_TRACE(e->name());
+        QWidget* widget = window.findChild<QWidget*>(ToQt(e->name()));
+        if (modelOnly.count(e->name())) {
+            EXPECT_TRUE(widget == nullptr || !Shown(widget));
+            continue;
+        }
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(Shown(widget), e->visible());
+        EXPECT_EQ(widget->isEnabled(), e->enabled());
+        if (auto* box = dynamic_cast<TextBox*>(e)) {
+            if (auto* edit = qobject_cast<QLineEdit*>(widget)) EXPECT_EQ(edit->text(), ToQt(box->text()));
+            else EXPECT_EQ(qobject_cast<QPlainTextEdit*>(widget)->toPlainText(), ToQt(box->text()));
+        } else if (auto* check = dynamic_cast<CheckBox*>(e)) {
+            EXPECT_EQ(qobject_cast<QCheckBox*>(widget)->isChecked(), check->value() == 1);
+            EXPECT_EQ(qobject_cast<QCheckBox*>(widget)->text(), ToQt(check->caption()));
+        } else if (auto* option = dynamic_cast<OptionButton*>(e)) {
+            EXPECT_EQ(qobject_cast<QRadioButton*>(widget)->isChecked(), option->value());
+            EXPECT_EQ(ShownCaption(widget, *e), CaptionParts(widget, *e));
+        } else if (auto* table = dynamic_cast<Table*>(e)) {
+            auto* view = qobject_cast<QTableView*>(widget);
+            ASSERT_EQ(view->model()->columnCount(), static_cast<int>(table->columnCount()));
+            for (std::size_t c = 0; c < table->columnCount(); ++c)
+                EXPECT_EQ(view->model()->headerData(static_cast<int>(c), Qt::Horizontal).toString(),
+                          ToQt(table->columns()[c].caption));
+            EXPECT_EQ(view->model()->rowCount(), 0);
+        } else if (auto* bar = dynamic_cast<ProgressBar*>(e)) {
+            EXPECT_EQ(qobject_cast<QProgressBar*>(widget)->value(), bar->value());
+        } else if (dynamic_cast<Picture*>(e)) {
+            EXPECT_FALSE(qobject_cast<QLabel*>(widget)->pixmap().isNull());
+        } else {
+            EXPECT_EQ(ShownCaption(widget, *e), CaptionParts(widget, *e));
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked, static_cast<int>(w.form.elements().size() - modelOnly.size()));
+
+    // The model's own start, as the operator sees it.
+    EXPECT_EQ(window.windowTitle(), "Rcon Vorstel 2.1");
+    EXPECT_FALSE(window.windowIcon().isNull());
+    ASSERT_EQ(Tabs()->count(), 4);
+    EXPECT_EQ(Tabs()->tabText(0), "Main Setup");
+    EXPECT_EQ(Tabs()->tabText(3), "Penalties Management");
+    EXPECT_EQ(Tabs()->currentIndex(), 0);
+    EXPECT_TRUE(Widget("Picture1")->isVisible());
+    EXPECT_TRUE(Widget("Image1(2)")->isVisibleTo(Widget("Solapa(1)")));
+    EXPECT_FALSE(Widget("Command5")->isVisible());
+    EXPECT_FALSE(Widget("Label17")->isEnabled());
+    EXPECT_EQ(Widget<QLabel>("Label36")->text(), "Kick if ping higher than");
+    EXPECT_EQ(Widget<QLineEdit>("Text5")->text(), "160");
+}
+
+TEST_F(PanelsTest, NoCaptionIsClippedOnAnyPanel) {
+    for (int tab = 0; tab < 4; ++tab) {
+        ClickTab(tab);
+        QTest::qWait(0);
+        for (auto* label : Tabs()->widget(tab)->findChildren<QLabel*>()) {
+            if (!label->isVisible() || label->text().isEmpty() || label->wordWrap()) continue;
+            EXPECT_GE(label->width(), label->sizeHint().width()) << label->objectName().toStdString();
+        }
+        for (auto* button : Tabs()->widget(tab)->findChildren<QAbstractButton*>()) {
+            if (!button->isVisible()) continue;
+            // A push button's caption needs its text and a little frame; a check box or
+            // option button its box as well, which its size hint gives exactly.
+            const int needed = qobject_cast<QPushButton*>(button)
+                                   ? button->fontMetrics().horizontalAdvance(button->text()) + 8
+                                   : button->sizeHint().width();
+            EXPECT_GE(button->width(), needed) << button->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(PanelsTest, ClickingTheTabAlreadyShownChangesNothing) {
+    w.form.Players.addRows({{"0", "48", "Alice", "10.0.0.5", "25000", "", ""}});
+    ClickRow("Players", 0);
+    ASSERT_TRUE(Widget("Command5")->isVisible());
+    ClickTab(0);
+    EXPECT_EQ(w.form.ShownPanel, 0);
+    for (const char* name : {"Command5", "Command6", "Option1", "Option2", "Text2"})
+        EXPECT_TRUE(Widget(name)->isVisible()) << name;
+}
+
+TEST_F(PanelsTest, ATabChangeHidesThePlayerActionsButKeepsTheSelectedRow) {
+    w.form.Players.addRows({{"0", "48", "Alice", "10.0.0.5", "25000", "", ""},
+                            {"1", "60", "Bob", "10.0.0.6", "25000", "", ""}});
+    ClickRow("Players", 1);
+    for (const char* name : {"Command5", "Command6", "Option1", "Option2", "Text2"})
+        EXPECT_TRUE(Widget(name)->isVisible()) << name;
+
+    ClickTab(2);
+    EXPECT_EQ(w.form.ShownPanel, 2);
+    EXPECT_TRUE(Widget("Solapa(2)")->isVisible());
+    ClickTab(0);
+    for (const char* name : {"Command5", "Command6", "Option1", "Option2", "Text2"})
+        EXPECT_FALSE(Widget(name)->isVisible()) << name;
+    auto* players = Widget<QTableView>("Players");
+    ASSERT_EQ(players->selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(players->selectionModel()->selectedRows()[0].row(), 1);
+    EXPECT_EQ(w.form.Players.selectedIndex(), 1u);
+
+    ClickRow("Players", 1);  // the same row again shows them again
+    EXPECT_TRUE(Widget("Command6")->isVisible());
+}
+
+TEST_F(PanelsTest, ConvertToBanOutlivesATabChangeRemoveWarningDoesNot) {
+    w.form.Warnings.addRows({{"10.0.0.5", "Alice", "No fog", "2026-12-05"}});
+    ClickTab(3);
+    ClickRow("Warnings", 0);
+    EXPECT_TRUE(Widget("Command11")->isVisible());
+    EXPECT_TRUE(Widget("Command14")->isVisible());
+    ClickTab(1);
+    ClickTab(3);
+    EXPECT_FALSE(Widget("Command11")->isVisible());
+    EXPECT_TRUE(Widget("Command14")->isVisible());
+    EXPECT_EQ(w.form.Warnings.selectedIndex(), 0u);
+    EXPECT_EQ(Widget<QTableView>("Warnings")->selectionModel()->selectedRows().size(), 1);
+}
+
+TEST_F(PanelsTest, TabWalksEachPanelInReadingOrder) {
+    auto walk = [&](const char* from, int steps) {
+        Widget(from)->setFocus();
+        QStringList seen{QApplication::focusWidget()->objectName()};
+        for (int i = 0; i < steps; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            seen << QApplication::focusWidget()->objectName();
+        }
+        return seen;
+    };
+    EXPECT_EQ(walk("txtSVR", 15), (QStringList{"txtSVR", "txtPORT", "txtPWD", "Command1", "Command13", "txtMin",
+                                               "MinPolt", "SoS", "Silent", "Logea", "Label12", "Label13",
+                                               "txtOutput", "Text1", "Command3", "Command4"}));
+    ClickTab(1);
+    EXPECT_EQ(walk("Cheats(5)", 5),
+              (QStringList{"Cheats(5)", "Label11", "Option5(5)", "Option3(6)", "Option4(6)", "Text3(10)"}));
+}
+
+TEST_F(PanelsTest, LinksLookLikeLinksAndGreyWhenDisabled) {
+    auto* log = Widget<QLabel>("Label12");
+    auto* reserved = Widget<QLabel>("Label17");
+    EXPECT_TRUE(log->font().underline());
+    EXPECT_EQ(log->palette().color(QPalette::Active, QPalette::WindowText), log->palette().color(QPalette::Link));
+    EXPECT_EQ(log->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(log->focusPolicy(), Qt::StrongFocus);
+    EXPECT_FALSE(reserved->isEnabled());
+    EXPECT_NE(reserved->palette().color(QPalette::Disabled, QPalette::WindowText),
+              reserved->palette().color(QPalette::Link));
+    EXPECT_NE(reserved->cursor().shape(), Qt::PointingHandCursor);
+    ClickTab(2);
+    Widget<QCheckBox>("Check5")->click();
+    EXPECT_TRUE(reserved->isEnabled());
+    EXPECT_EQ(reserved->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(PanelsTest, EachLinkOpensItsFileByMouseOrKeyboard) {
+    ClickTab(1);
+    QTest::mouseClick(Widget("Label11"), Qt::LeftButton);
+    ClickTab(0);
+    Widget("Label12")->setFocus();
+    QTest::keyClick(Widget("Label12"), Qt::Key_Space);
+    ClickTab(2);
+    QTest::mouseClick(Widget("Label17"), Qt::LeftButton);  // disabled: nothing
+    Widget<QCheckBox>("Check5")->click();
+    QTest::mouseClick(Widget("Label17"), Qt::LeftButton);
+    EXPECT_EQ(recording.calls, (std::vector<std::string>{"edit:" + (dir / "skins.txt").string(),
+                                                         "edit:" + (dir / "vorstel.log").string(),
+                                                         "edit:" + (dir / "reserved.txt").string()}));
+}
+
+TEST_F(PanelsTest, DeleteLogNoKeepsTheLogYesEmptiesIt) {
+    std::ofstream(dir / "vorstel.log", std::ios::binary) << "2026-12-05 21:07:00 Cheat Detected!!\r\n";
+    QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
+    ASSERT_EQ(scripted.titles(), std::vector<std::string>{"Delete Log File"});
+    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "2026-12-05 21:07:00 Cheat Detected!!\r\n");
+    scripted.answers = {MessageAnswer::Yes};
+    QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
+    EXPECT_EQ(std::filesystem::file_size(dir / "vorstel.log"), 0u);
+}
+
+TEST_F(PanelsTest, LeavingThePatrolBoxRaisesItToThirty) {
+    auto* patrol = Widget<QLineEdit>("MinPolt");
+    const std::pair<const char*, const char*> cases[] = {{"10", "30"}, {"45", "45"}, {"29.7", "29.7"}, {"", "30"},
+                                                         {"abc", "30"}, {"99999", "30"}};
+    for (const auto& [typed, left] : cases) {
+        patrol->setFocus();
+        patrol->selectAll();
+        QTest::keyClick(patrol, Qt::Key_Delete);
+        QTest::keyClicks(patrol, typed);
+        QTest::keyClick(patrol, Qt::Key_Tab);
+        EXPECT_NE(QApplication::focusWidget(), patrol);
+        EXPECT_EQ(patrol->text(), left) << typed;
+        EXPECT_EQ(w.form.MinPolt.text(), left) << typed;
+    }
+}
+
+TEST_F(PanelsTest, AKeyInAnIntervalBoxWhileTheEngineRunsStopsMonitoring) {
+    w.form.txtPORT.setText("1");  // nobody answers there; the release requests simply time out
+    // The engine is running but its next tick is far away.
+    w.Timer3->setInterval(3600 * 1000);
+    w.Timer3->start();
+    auto* scan = Widget<QLineEdit>("txtMin");
+    scan->setFocus();
+    QTest::keyClick(scan, Qt::Key_End);
+    for (const char* name : {"Command1", "Command2", "Command13", "Text1", "txtSVR", "txtPORT", "txtPWD", "txtMin",
+                             "MinPolt"})
+        EXPECT_FALSE(Widget(name)->isEnabled()) << name;
+    EXPECT_FALSE(w.Timer3->isActive());
+    EXPECT_EQ(Widget<QLabel>("Label21")->text(), "Server not running!!");
+    EXPECT_EQ(scan->text(), "3") << "the key moved the cursor and nothing else";
+    ASSERT_TRUE(WaitFor([&] { return Widget("Command1")->isEnabled(); }, 5000));
+    EXPECT_TRUE(scan->isEnabled());
+}
+
+// The real message box and the real launcher, with only the process start recorded. The
+// platform comes first so that it exists before the watchdog that uses it.
+struct QtPlatform {
+    QtPlatform() : desktop(EditorLauncher(Recorded())) {}
+
+    EditorLauncher::Environment Recorded() {
+        auto env = EditorLauncher::SystemEnvironment();
+        env.system = EditorLauncher::System::Unix;
+        env.variable = [this](const char* name) { return QString(name) == "VISUAL" ? visual : QString(); };
+        env.findExecutable = [](const QString& program) { return program == "gedit" ? "/usr/bin/gedit" : QString(); };
+        env.startDetached = [this](const EditorCommand& c) {
+            started.push_back(c);
+            return true;
+        };
+        env.openWithDesktop = [](const QString&) { return false; };
+        return env;
+    }
+
+    std::vector<EditorCommand> started;
+    QString visual = "gedit";
+    QtDesktop desktop;
+    QtDialogs dialogs;
+};
+
+class PanelsWithQtDesktopTest : protected QtPlatform, public PanelsTest {
+protected:
+    PanelsWithQtDesktopTest() : PanelsTest(&desktop, &dialogs) { dialogs.setParent(&window); }
+
+    QMessageBox* OpenBox() {
+        // A closed box lingers until deleted: only the one showing counts.
+        QMessageBox* box = nullptr;
+        WaitFor([&] {
+            for (auto* candidate : window.findChildren<QMessageBox*>("MessageBox"))
+                if (candidate->isVisible()) box = candidate;
+            return box != nullptr;
+        }, 2000);
+        return box;
+    }
+};
+
+TEST_F(PanelsWithQtDesktopTest, AClickedLinkStartsTheEditorOnTheListFile) {
+    ClickTab(1);
+    QTest::mouseClick(Widget("Label11"), Qt::LeftButton);
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].commandLine(), "gedit skins.txt");
+    EXPECT_EQ(started[0].workingDirectory.toStdString(), dir.path().string());
+}
+
+TEST_F(PanelsWithQtDesktopTest, WhenNoEditorStartsABoxNamesTheFile) {
+    visual.clear();  // nothing to start, and the desktop's opener refuses
+    ClickTab(0);
+    QTest::mouseClick(Widget("Label12"), Qt::LeftButton);
+    QMessageBox* box = OpenBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "No text editor");
+    EXPECT_TRUE(box->text().contains("vorstel.log"));
+    box->button(QMessageBox::Ok)->click();
+}
+
+TEST_F(PanelsWithQtDesktopTest, TheDeleteQuestionIsCriticalAndDefaultsToNo) {
+    std::ofstream(dir / "vorstel.log", std::ios::binary) << "line\r\n";
+    QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
+    QMessageBox* box = OpenBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "Delete Log File");
+    EXPECT_EQ(box->text(), "Are you sure you want to delete the log file??");
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    ASSERT_NE(box->defaultButton(), nullptr);
+    EXPECT_EQ(box->standardButton(box->defaultButton()), QMessageBox::No);
+    QTest::keyClick(box, Qt::Key_Return);  // the default: No
+    EXPECT_TRUE(WaitFor([&] { return !box->isVisible(); }, 2000));
+    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "line\r\n");
+
+    QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
+    box = OpenBox();
+    ASSERT_NE(box, nullptr);
+    box->button(QMessageBox::Yes)->click();
+    EXPECT_TRUE(WaitFor([&] { return std::filesystem::file_size(dir / "vorstel.log") == 0; }, 2000));
+}
+
+}  // namespace
+}  // namespace vorstel
