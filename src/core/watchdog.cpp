@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "config/settings.h"
+#include "penalties/patrol.h"
 #include "penalties/penalty_tables.h"
 
 namespace vorstel {
@@ -18,7 +19,8 @@ Watchdog::Watchdog(Platform platform, const std::filesystem::path& workdir)
       Timer3(platform.reactor.createTimer()),
       monitoring(*this),
       engine(*this),
-      scan(*this) {
+      scan(*this),
+      actions(*this) {
     scope.setErrorHandler([](std::exception_ptr error) {
         try {
             std::rethrow_exception(error);
@@ -31,6 +33,7 @@ Watchdog::Watchdog(Platform platform, const std::filesystem::path& workdir)
     Timer3->setInterval(1000);
     Timer3->onTimeout = [this] { engine.Timer3_Timer(); };
     engine.ScanWork = [this] { return scan.Work(); };
+    engine.PatrolWork = [this] { return RunPatrol(*this); };
     form.Command2.onClick = [this] { Command2_Click(); };
     WireRowClicks(form.Players, form.Warnings, form.Kicks, form.Bans,
                   {&form.Command5, &form.Command6, &form.Option1, &form.Option2, &form.Text2, &form.Command7,
@@ -55,6 +58,7 @@ void Watchdog::Tell(const std::string& title, const std::vector<std::string>& li
 
 void Watchdog::Startup() {
     engine.SpearheadServer = false;
+    HighPingTally.clear();
     monitoring.ClaimRetry = false;
     form.kickpro.setRange(0, form.kickpro.max());
     form.scanpro.setRange(0, form.scanpro.max());

@@ -15,6 +15,7 @@
 #include "link/logs.h"
 #include "link/monitoring.h"
 #include "link/rcon_link.h"
+#include "penalties/operator_actions.h"
 #include "scan/scan.h"
 #include "scan/status_line.h"
 #include "runtime/calendar.h"
@@ -52,12 +53,15 @@ public:
     Engine engine;
     WindowHandlers handlers{*this};  // the links, "Delete log" and the interval boxes
     Scan scan;
+    OperatorActions actions;
     int WindowReady = 0;
 
     // The status line being handled, shared by the scan and the patrol, and whether the
     // scan's current player is to be kicked at the end of his checks.
     PlayerLine CurrentPlayer;
     bool KickPending = false;
+    // "address@count#" for each player over the ping limit in the last patrol.
+    std::string HighPingTally;
 
     // Tells the operator something in the output pane, once for each distinct text.
     void Notice(const std::string& text);

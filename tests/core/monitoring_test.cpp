@@ -33,8 +33,14 @@ protected:
         : server(reactor, *sim::ParseScenario(scenario).scenario), w({reactor, desktop, dialogs, calendar}, dir.path()) {
         calendar.current = {2026, 12, 5, 21, 7, 0};
         w.Startup();
-        // These tests follow the engine's frames; the scan's own work has tests of its own.
+        // These tests follow the engine's frames; the cycles' own work has tests of its own.
+        // The patrol here only fetches the listing when the scan has not.
         w.engine.ScanWork = []() -> Task<void> { co_return; };
+        w.engine.PatrolWork = [this]() -> Task<void> {
+            if (!w.engine.StatusText.empty()) co_return;
+            co_await w.link.WaitForLink();
+            w.engine.StatusText = co_await w.link.SendRconCommand("status");
+        };
     }
 
     // Commands the server received since the last call.

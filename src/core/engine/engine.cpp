@@ -8,7 +8,7 @@ namespace vorstel {
 
 Engine::Engine(Watchdog& w) : w_(w) {
     ScanWork = [] { return []() -> Task<void> { co_return; }(); };
-    PatrolWork = [this] { return FetchListingIfNeeded(); };
+    PatrolWork = ScanWork;
 }
 
 void Engine::Timer3_Timer() {
@@ -89,12 +89,6 @@ Task<void> Engine::PatrolFrame() {
         }
     }
     EndCycle(stops);
-}
-
-Task<void> Engine::FetchListingIfNeeded() {
-    if (!StatusText.empty()) co_return;
-    co_await w_.link.WaitForLink();
-    StatusText = co_await w_.link.SendRconCommand("status");
 }
 
 Task<void> Engine::MapRefresh() {

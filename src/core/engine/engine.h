@@ -54,7 +54,6 @@ private:
     Task<void> ScanFrame();
     Task<void> PatrolFrame();
     Task<void> MapRefresh();
-    Task<void> FetchListingIfNeeded();
     // Shows the status query's results; returns false when the reply was empty.
     bool TakeStatusQuery(const std::string& reply);
     void BeginCycle();

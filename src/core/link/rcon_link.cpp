@@ -7,7 +7,10 @@ namespace vorstel {
 
 RconLink::RconLink(Reactor& reactor, Form1& form, TrafficLog& traffic)
     : reactor_(reactor), form_(form), traffic_(traffic), UDPClient(reactor.createDatagramSocket()),
-      Timer2(reactor.createTimer()) {
+      Timer2(reactor.createTimer()),
+      pauseTimer_(reactor.createTimer()) {
+    pauseTimer_->setSingleShot(true);
+    pauseTimer_->onTimeout = [this] { pauseWaiters_.resumeAll(); };
     Timer2->setInterval(1200);
     Timer2->setSingleShot(true);
     Timer2->onTimeout = [this] { OnReplyWindowClosed(); };
@@ -18,6 +21,12 @@ RconLink::~RconLink() { *alive_ = false; }
 
 Task<void> RconLink::WaitForLink() {
     if (busy() || !linkWaiters_.empty()) co_await linkWaiters_.wait();
+}
+
+Task<void> RconLink::Pause(int milliseconds) {
+    pauseTimer_->setInterval(milliseconds);
+    pauseTimer_->start();
+    co_await pauseWaiters_.wait();
 }
 
 Task<std::string> RconLink::SendRconCommand(std::string command) {

@@ -24,6 +24,9 @@ public:
     Task<std::string> SendRconCommand(std::string command);
     // Returns once no request is in flight and every earlier waiter has had its turn.
     Task<void> WaitForLink();
+    // A plain pause, with a timer of its own: a request sent meanwhile neither cuts it short
+    // nor waits for it.
+    Task<void> Pause(int milliseconds);
 
     bool busy() const { return form_.rconwait.value(); }
     void CloseSocket() { UDPClient->close(); }
@@ -45,6 +48,8 @@ private:
     TrafficLog& traffic_;
     std::unique_ptr<DatagramSocket> UDPClient;
     std::unique_ptr<Timer> Timer2;
+    std::unique_ptr<Timer> pauseTimer_;
+    WaitQueue pauseWaiters_;
     std::string LastReply;
     int WaitState = 0;
     WaitQueue linkWaiters_;

@@ -1,6 +1,7 @@
 #pragma once
 // Coroutines parked until something happens, resumed first come, first served.
 #include <coroutine>
+#include <vector>
 
 namespace vorstel {
 
@@ -49,6 +50,17 @@ public:
         unlink(n);
         n->handle.resume();
         return true;
+    }
+
+    // Resumes every coroutine waiting now, in order; one that waits again meanwhile waits
+    // for the next call.
+    void resumeAll() {
+        std::vector<std::coroutine_handle<>> handles;
+        while (Node* n = head_) {
+            unlink(n);
+            handles.push_back(n->handle);
+        }
+        for (auto h : handles) h.resume();
     }
 
 private:

@@ -1,0 +1,90 @@
+#include "patrol.h"
+
+#include <vector>
+
+#include "../runtime/text.h"
+#include "../watchdog.h"
+#include "penalty_tables.h"
+#include "ping_watch.h"
+
+namespace vorstel {
+
+std::optional<AdminBanRequest> ParseClientBan(std::string_view reply) {
+    // "clientban" is:" is 16 characters; the value starts after them.
+    std::string value = reply.size() > 16 ? std::string(reply.substr(16)) : std::string();
+    if (value.rfind("Unknown", 0) == 0) value.clear();
+    value = value.substr(0, value.find('"'));
+    if (value.empty() || value == "-1") return std::nullopt;
+    const auto at = value.find('@');
+    if (at == std::string::npos) return AdminBanRequest{value, "Admin.Ban"};
+    const auto second = value.find('@', at + 1);
+    return AdminBanRequest{value.substr(0, at),
+                           value.substr(at + 1, second == std::string::npos ? std::string::npos : second - at - 1)};
+}
+
+std::string BanPrefix(std::string_view bannedIp) { return ReplaceAll(ReplaceAll(bannedIp, "xxx", ""), "..", "."); }
+
+namespace {
+
+Task<std::string> Send(Watchdog& w, std::string command) {
+    co_await w.link.WaitForLink();
+    co_return co_await w.link.SendRconCommand(std::move(command));
+}
+
+// Every ban row whose prefix starts the player's address: a notice and a kick each. The walk
+// goes by the rows as they stood when it began; a row the operator removes during one of its
+// waits is passed over, one he adds waits for the next patrol.
+Task<std::string> EnforceBans(Watchdog& w, const PlayerLine& player) {
+    auto& f = w.form;
+    std::vector<RowId> rows;
+    for (const auto& row : f.Bans.rows()) rows.push_back(row.id);
+    std::string notice;
+    for (const RowId id : rows) {
+        const auto index = f.Bans.indexOf(id);
+        if (!index) continue;
+        const auto ban = PenaltyAt(f.Bans, *index);
+        if (player.IP.rfind(BanPrefix(ban.IP), 0) != 0) continue;
+        notice = ReplaceAll(ReplaceAll(ReplaceAll(f.Alert7.text(), "$ip", ban.IP), "$date", ban.Date), "$reason",
+                            ban.Reason);
+        co_await Send(w, "say " + notice);
+        co_await Send(w, "clientkick " + player.ClientNumber);
+        if (f.Logea.value() == 1) w.AppendDetectionLog(notice);
+    }
+    co_return notice;
+}
+
+}  // namespace
+
+Task<void> RunPatrol(Watchdog& w) {
+    auto& f = w.form;
+    auto& engine = w.engine;
+    auto request = ParseClientBan(co_await Send(w, "clientban"));
+    if (request) co_await Send(w, "set clientban -1");
+
+    if (engine.StatusText.empty()) engine.StatusText = co_await Send(w, "status");
+    if (engine.StatusText.empty()) co_return;
+
+    PingTally tally;
+    const auto pieces = Split(engine.StatusText, "\r\n");
+    for (std::size_t i = 3; i + 3 <= pieces.size(); ++i) {
+        if (ParseStatusLine(pieces[i], w.CurrentPlayer) != LineKind::Player) continue;
+        if (request && request->clientNumber == w.CurrentPlayer.ClientNumber) {
+            if (CountRowsFor(f.Bans, w.CurrentPlayer.IP) == 0)
+                AddBan(f.Bans, w.calendar(), w.CurrentPlayer.IP, w.CurrentPlayer.Name, request->reason, std::nullopt);
+            request.reset();
+        }
+        const PlayerLine player = w.CurrentPlayer;
+        const std::string notice = co_await EnforceBans(w, player);
+
+        if (f.Check3.value() == 1 && engine.SpearheadServer && player.Name.find(' ') != std::string::npos) {
+            w.CurrentPlayer.Name = ReplaceAll(player.Name, " ", "_");
+            co_await Send(w, "set numero " + player.ClientNumber);
+            co_await Send(w, "set nombre " + w.CurrentPlayer.Name);
+            co_await w.link.Pause(1500);
+        }
+        co_await WatchPing(w, notice, tally);
+    }
+    w.HighPingTally = tally.text;
+}
+
+}  // namespace vorstel

@@ -1,0 +1,282 @@
+// The patrol and the operator's actions: ban masks and notices, in-game ban requests, names
+// handed to the companion mod, the ping watch; the nine buttons.
+#include <gtest/gtest.h>
+
+#include "penalties/operator_actions.h"
+#include "penalties/patrol.h"
+#include "penalties/penalty_tables.h"
+#include "support.h"
+#include "virtual_sim_server.h"
+#include "watchdog.h"
+
+namespace vorstel {
+namespace {
+
+using Commands = std::vector<std::string>;
+using test::Started;
+
+sim::Player Listed(std::string name, std::string address, int ping = 50) {
+    sim::Player p;
+    p.name = std::move(name);
+    p.address = std::move(address);
+    p.ping = ping;
+    p.rate = 25000;
+    p.vars = {{"name", p.name}};
+    return p;
+}
+
+class PatrolTest : public ::testing::Test {
+protected:
+    PatrolTest() : server(reactor, sim::Scenario{}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
+        calendar.current = {2026, 12, 5, 21, 7, 0};
+        w.Startup();
+        server.setCvar("clientban", "-1");
+    }
+
+    // One patrol with no scan before it in the tick.
+    Commands PatrolOnce() {
+        server.clearReceived();
+        Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
+            wd.engine.StatusText.clear();
+            co_await RunPatrol(wd);
+            co_return 0;
+        }(w));
+        reactor.runUntil([&] { return done.done(); });
+        return server.commands();
+    }
+    void Ban(std::string ip, std::string reason = "cheating", std::string date = "2026-11-01") {
+        AddPenalty(w.form.Bans, {std::move(ip), "someone", std::move(reason), std::move(date), ""});
+    }
+    static std::string Notice(const std::string& ip, const std::string& reason = "cheating") {
+        return "say " + ip + " was banned from this server on 2026-11-01. Reason: " + reason;
+    }
+
+    VirtualReactor reactor;
+    sim::VirtualSimServer server;
+    test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    test::TempDir dir;
+    Watchdog w;
+};
+
+TEST(BanPrefix, RemovesMasksAndFoldsPoints) {
+    EXPECT_EQ(BanPrefix("81.34.56.xxx"), "81.34.56.");
+    EXPECT_EQ(BanPrefix("81.34.xxx.xxx"), "81.34.");
+    EXPECT_EQ(BanPrefix("10.0.0.1"), "10.0.0.1");
+    EXPECT_EQ(BanPrefix("xxx.xxx.xxx.xxx"), "..");  // folded once, left to right
+}
+
+TEST(ClientBan, ReadsTheRequestFromTheVariableReply) {
+    auto r = ParseClientBan("\"clientban\" is:\"4@teamkilling\" default:\"-1\"\r\n");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->clientNumber, "4");
+    EXPECT_EQ(r->reason, "teamkilling");
+    r = ParseClientBan("\"clientban\" is:\"4\"^7 default:\"-1\"\r\n");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->reason, "Admin.Ban");
+    EXPECT_EQ(ParseClientBan("\"clientban\" is:\"7@a@b\"")->reason, "a");
+    for (const char* none : {"", "\"clientban\" is:\"-1\" default:\"-1\"", "Unknown command \"clientban\"\r\n",
+                             "\"clientban\" is:\"\" default:\"\"", "short"})
+        EXPECT_FALSE(ParseClientBan(none)) << none;
+}
+
+TEST_F(PatrolTest, MasksAndPrefixesRemoveEveryMatchingPlayer) {
+    server.addPlayer(Listed("A", "81.34.0.1:1"));
+    server.addPlayer(Listed("B", "81.34.200.7:1"));
+    server.addPlayer(Listed("C", "81.3.4.5:1"));
+    server.addPlayer(Listed("D", "10.0.0.12:1"));
+    Ban("81.34.xxx.xxx");
+    Ban("10.0.0.1", "wallhack");
+    Ban("81.34.200.xxx", "again");
+    w.form.Silent.setValue(1);  // ban notices are said all the same
+    // The rows are walked in the table's order (by address, as text), so B meets the
+    // narrower mask first; matched twice, he is noticed and kicked twice.
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status", Notice("81.34.xxx.xxx"), "clientkick 0",
+                                      Notice("81.34.200.xxx", "again"), "clientkick 1", Notice("81.34.xxx.xxx"),
+                                      "clientkick 1", Notice("10.0.0.1", "wallhack"), "clientkick 3"}));
+    EXPECT_NE(test::ReadFile(dir / "vorstel.log").find("81.34.xxx.xxx was banned"), std::string::npos);
+}
+
+TEST_F(PatrolTest, AnInGameBanRequestIsTakenUpForItsClient) {
+    server.addPlayer(Listed("Zero", "1.1.1.1:1"));
+    for (int i = 1; i <= 4; ++i) server.addPlayer(Listed("P" + std::to_string(i), "2.2.2." + std::to_string(i) + ":1"));
+    server.postBanRequest(4, "teamkilling");
+    const auto sent = PatrolOnce();
+    EXPECT_EQ(sent, (Commands{"clientban", "set clientban -1", "status",
+                              "say 2.2.2.4 was banned from this server on 2026-12-05. Reason: teamkilling",
+                              "clientkick 4"}));
+    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).Until, "");
+    EXPECT_EQ(*server.cvar("clientban"), "-1");
+
+    // A plain number: the reason is "Admin.Ban"; a client already banned gets no second row.
+    server.addPlayer(Listed("P4", "2.2.2.4:1"));
+    server.addPlayer(Listed("Again", "3.3.3.3:1"));
+    server.setCvar("clientban", "4");
+    PatrolOnce();
+    EXPECT_EQ(w.form.Bans.rowCount(), 1u);
+    server.setCvar("clientban", "5");
+    PatrolOnce();
+    EXPECT_EQ(PenaltyAt(w.form.Bans, 1).Reason, "Admin.Ban");
+    // A request for a client who is not listed is lost.
+    server.setCvar("clientban", "17@gone");
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "set clientban -1", "status"}));
+    EXPECT_EQ(w.form.Bans.rowCount(), 2u);
+}
+
+TEST_F(PatrolTest, NothingIsRequestedWhenTheVariableIsUnknownOrReset) {
+    server.addPlayer(Listed("Zero", "1.1.1.1:1"));
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
+    server.setCvar("clientban", "");
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
+}
+
+TEST_F(PatrolTest, SpearheadNamesWithBlanksGoToTheCompanionMod) {
+    server.addPlayer(Listed("Alpha", "1.1.1.1:1"));
+    server.addPlayer(Listed("Beta", "1.1.1.2:1"));
+    server.addPlayer(Listed("Big Bad Wolf", "1.1.1.3:1"));
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"})) << "not a Spearhead server";
+    w.engine.SpearheadServer = true;
+    std::vector<std::int64_t> at;
+    server.onCommand = [&](const sim::ReceivedCommand& c) { at.push_back(c.atMs); };
+    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
+        wd.engine.StatusText.clear();
+        co_await RunPatrol(wd);
+        co_return 0;
+    }(w));
+    reactor.runUntil([&] { return done.done(); });
+    EXPECT_EQ(server.commands(), (Commands{"clientban", "status", "clientban", "status", "set numero 2",
+                                           "set nombre Big_Bad_Wolf"}));
+    EXPECT_EQ(reactor.nowMs() - at.back(), 699 + 1500) << "the pause follows the names";
+    w.form.Check3.setValue(0);
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
+}
+
+TEST_F(PatrolTest, TheBanWalkSurvivesTheOperatorRemovingRowsMeanwhile) {
+    server.addPlayer(Listed("Target", "5.5.5.5:1"));
+    Ban("5.5.5.5", "first");
+    Ban("5.5.5.xxx", "second");
+    Ban("5.5.xxx.xxx", "third");
+    // During the first notice, the operator removes the second row and adds another.
+    server.onCommand = [&](const sim::ReceivedCommand& c) {
+        if (c.line.rfind("say 5.5.5.5 ", 0) != 0) return;
+        reactor.post([&] {
+            w.form.Bans.rowClick(*w.form.Bans.indexOf(w.form.Bans.rowAtIndex(1).id));
+            w.form.Command7.click();
+            Ban("5.xxx.xxx.xxx", "late");
+        });
+    };
+    const auto sent = PatrolOnce();
+    EXPECT_EQ(sent, (Commands{"clientban", "status", Notice("5.5.5.5", "first"), "clientkick 0",
+                              Notice("5.5.xxx.xxx", "third"), "clientkick 0"}));
+}
+
+TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrol) {
+    server.addPlayer(Listed("Laggy", "10.0.0.1:1", 200));
+    server.addPlayer(Listed("Neighbour", "10.0.0.12:1", 200));
+    w.form.Check2.setValue(1);
+    for (int patrol = 1; patrol <= 3; ++patrol) {
+        EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"})) << patrol;
+        EXPECT_EQ(w.HighPingTally, "10.0.0.1@" + std::to_string(patrol) + "#10.0.0.12@" + std::to_string(patrol) + "#");
+    }
+    server.player(1)->ping = 160;  // at the limit: not counted, and his count is forgotten
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status",
+                                      "say Ping Kick: Ping>160 on 4 consecutive scans - Player: Laggy", "clientkick 0"}));
+    EXPECT_EQ(w.HighPingTally, "");
+    EXPECT_NE(test::ReadFile(dir / "vorstel.log").find("Ping Kick: Ping>160"), std::string::npos);
+}
+
+TEST_F(PatrolTest, UnusablePingSettingsSwitchTheKickOff) {
+    server.addPlayer(Listed("Laggy", "10.0.0.1:1", 999));
+    w.form.Check2.setValue(1);
+    w.form.Text5.setText("fast");
+    PatrolOnce();
+    PatrolOnce();
+    EXPECT_EQ(w.HighPingTally, "");
+    EXPECT_NE(w.form.txtOutput.text().find("The ping limit \"fast\""), std::string::npos);
+    w.form.Text5.setText("160");
+    w.form.Text6.setText("");
+    PatrolOnce();
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
+    EXPECT_NE(w.form.txtOutput.text().find("The count \"\" of high-ping patrols"), std::string::npos);
+}
+
+class ActionsTest : public PatrolTest {
+protected:
+    void SelectPlayer(const std::string& client, const std::string& name, const std::string& ip) {
+        w.form.Players.addRow({client, "50", name, ip, "25000", "", ""});
+        w.form.Players.rowClick(0);
+    }
+    Commands Run() {
+        server.clearReceived();
+        reactor.advance(2000);
+        return server.commands();
+    }
+};
+
+TEST_F(ActionsTest, KickAndBanTheSelectedPlayer) {
+    SelectPlayer("3", "Big Bad Wolf", "81.34.56.78");
+    EXPECT_TRUE(w.form.Command5.visible() && w.form.Option2.visible());
+    w.form.Command5.click();
+    EXPECT_EQ(Run(), Commands{"clientkick 3"});
+    EXPECT_EQ(w.form.Players.rowCount(), 0u);
+    EXPECT_FALSE(w.form.Command5.visible() || w.form.Option1.visible() || w.form.Text2.visible());
+    EXPECT_EQ(PenaltyAt(w.form.Kicks, 0).Reason, "Admin. Kick");
+
+    SelectPlayer("4", "Timed", "1.2.3.4");
+    w.form.Text2.setText("7");  // selects "For days"
+    w.form.Command6.click();
+    EXPECT_EQ(Run(), Commands{"clientkick 4"});
+    EXPECT_EQ((std::vector<std::string>{PenaltyAt(w.form.Bans, 0).Reason, PenaltyAt(w.form.Bans, 0).Until}),
+              (std::vector<std::string>{"Admin. Ban", "2026-12-12"}));
+    SelectPlayer("5", "Forever", "1.2.3.5");
+    w.form.Option1.setValue(true);
+    w.form.Command6.click();
+    EXPECT_EQ(PenaltyAt(w.form.Bans, 1).Until, "");
+}
+
+TEST_F(ActionsTest, NothingSelectedOrAnUnusableDaysBoxDoesNothing) {
+    w.form.Command5.click();
+    w.form.Command6.click();
+    w.form.Command14.click();
+    EXPECT_TRUE(Run().empty());
+    SelectPlayer("3", "X", "1.2.3.4");
+    w.form.Text2.setText("a week");
+    w.form.Command6.click();
+    EXPECT_TRUE(Run().empty());
+    EXPECT_EQ(w.form.Bans.rowCount(), 0u);
+    EXPECT_EQ(w.form.Players.rowCount(), 1u);
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Ban not made"}));
+}
+
+TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {
+    AddPenalty(w.form.Warnings, {"1.1.1.1", "W", "r", "2026-01-01", ""});
+    AddPenalty(w.form.Warnings, {"1.1.1.1", "W", "s", "2026-01-02", ""});
+    w.form.Warnings.rowClick(1);
+    EXPECT_TRUE(w.form.Command11.visible() && w.form.Command14.visible());
+    w.form.Command14.click();
+    EXPECT_EQ(w.form.Warnings.rowCount(), 1u) << "the other warning stays";
+    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).Reason, "Admin. Ban");
+    EXPECT_FALSE(w.form.Command14.visible());
+
+    w.form.Bans.rowClick(0);
+    w.form.Command8.click();
+    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).IP, "1.1.1.xxx");
+    w.form.Bans.rowClick(0);
+    w.form.Command9.click();
+    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).IP, "1.1.xxx.xxx");
+    w.form.Bans.rowClick(0);
+    w.form.Command8.click();
+    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).IP, "1.1.xxx.xxx");
+
+    AddPenalty(w.form.Bans, {"localhost", "L", "r", "2026-01-01", ""});
+    w.form.Bans.rowClick(*w.form.Bans.indexOf(w.form.Bans.rowAtIndex(1).id));
+    w.form.Command9.click();
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Ban Provider not made"}));
+    w.form.Command7.click();
+    EXPECT_EQ(w.form.Bans.rowCount(), 1u);
+    EXPECT_TRUE(Run().empty()) << "the tables' buttons send nothing";
+}
+
+}  // namespace
+}  // namespace vorstel
