@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "main_window.h"
+#include "pictures.h"
 #include "qt_desktop.h"
 #include "qt_reactor.h"
 #include "termination.h"
@@ -13,6 +14,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("vorstel");
     QApplication::setApplicationVersion("2.1");
+    QApplication::setDesktopFileName("vorstel");  // ties the window to data/vorstel.desktop and its icon
+    QApplication::setWindowIcon(vorstel::AppIcon());
 
     QCommandLineParser options;
     options.setApplicationDescription(
