@@ -1,0 +1,341 @@
+#include "simulation.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+#include <sstream>
+
+#include "penalties/patrol.h"
+#include "penalties/penalty_tables.h"
+#include "support.h"
+#include "virtual_sim_server.h"
+#include "watchdog.h"
+
+namespace vorstel::sim {
+
+namespace {
+
+constexpr std::int64_t kSecond = 1000, kMinute = 60 * kSecond;
+
+// Records every datagram the watchdog sends, to check that requests never overlap.
+class RecordingReactor : public VirtualReactor {
+public:
+    std::vector<std::int64_t> sends;
+    std::unique_ptr<DatagramSocket> createDatagramSocket() override {
+        return std::make_unique<Recording>(VirtualReactor::createDatagramSocket(), *this);
+    }
+
+private:
+    class Recording : public DatagramSocket {
+    public:
+        Recording(std::unique_ptr<DatagramSocket> inner, RecordingReactor& r) : inner_(std::move(inner)), r_(r) {
+            inner_->onDataArrival = [this] {
+                if (onDataArrival) onDataArrival();
+            };
+        }
+        void close() override { inner_->close(); }
+        bool isOpen() const override { return inner_->isOpen(); }
+        void setRemoteHost(const std::string& h) override { inner_->setRemoteHost(h); }
+        void setRemotePort(std::int32_t p) override { inner_->setRemotePort(p); }
+        void send(const std::string& bytes) override {
+            r_.sends.push_back(r_.nowMs());
+            inner_->send(bytes);
+        }
+        std::optional<std::string> readDatagram() override { return inner_->readDatagram(); }
+
+    private:
+        std::unique_ptr<DatagramSocket> inner_;
+        RecordingReactor& r_;
+    };
+};
+
+std::uint64_t Fnv(std::uint64_t h, const std::string& s) {
+    for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+    return h;
+}
+
+class Simulation {
+public:
+    explicit Simulation(const SimulationOptions& o)
+        : options_(o),
+          random_(o.seed),
+          server_(reactor_, Scenario{}),
+          w_({reactor_, desktop_, dialogs_, calendar_}, dir_.path()) {
+        calendar_.current = {2026, 12, 5, 12, 0, 0};
+        server_.setCvar("sv_maxclients", "32");
+        server_.setCvar("mapname", "dm/mohdm6");
+        server_.setCvar("sv_maplist", "dm/mohdm1 dm/mohdm2 dm/mohdm6 obj/obj_team1");
+        server_.setCvar("clientban", "-1");
+        server_.setCvar("versionvorstel", "1.0");
+        w_.Startup();
+        Instrument();
+    }
+
+    SimulationResult Run() {
+        const std::int64_t end = static_cast<std::int64_t>(options_.hours * 60 * kMinute);
+        for (int i = 0; i < 10; ++i) Join();
+        w_.form.Command1.click();
+        std::int64_t next = 0;
+        while (reactor_.nowMs() < end) {
+            next = reactor_.nowMs() + Between(5, 40) * kSecond;
+            reactor_.runUntil(std::min(next, end));
+            CheckRecovery();
+            ActAtRandom();
+        }
+        // A last stretch without faults: monitoring must come back.
+        EndFaults();
+        reactor_.advance(8 * kMinute);
+        CheckRecovery();
+        CheckRequestsNeverOverlap();
+        result_.seed = options_.seed;
+        result_.requests = reactor_.sends.size();
+        result_.bans = w_.form.Bans.rowCount();
+        std::uint64_t h = 1469598103934665603ull;
+        for (const auto& c : server_.received()) h = Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
+        for (const auto* t : {&w_.form.Warnings, &w_.form.Kicks, &w_.form.Bans})
+            for (const auto& r : t->rows())
+                for (const auto& cell : r.cells) h = Fnv(h, cell + "|");
+        result_.traceHash = h;
+        return result_;
+    }
+
+private:
+    int Between(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random_); }
+    bool Chance(double p) { return std::uniform_real_distribution<double>(0, 1)(random_) < p; }
+    void Violation(const std::string& what) {
+        if (result_.violations.size() < 20)
+            result_.violations.push_back("at " + std::to_string(reactor_.nowMs()) + " ms: " + what);
+    }
+
+    std::string NewAddress() {
+        return std::to_string(Between(1, 223)) + "." + std::to_string(Between(0, 255)) + "." +
+               std::to_string(Between(0, 255)) + "." + std::to_string(Between(1, 254));
+    }
+
+    void Join(std::string address = {}) {
+        if (server_.players().size() >= 30) return;
+        Player p;
+        p.name = (Chance(0.3) ? "Big " : "") + std::string("Player") + std::to_string(++joined_);
+        p.address = (address.empty() ? NewAddress() : address) + ":12203";
+        p.ping = Between(20, 260);
+        p.rate = Chance(0.2) ? 5000 : 25000;
+        if (Chance(0.05)) p.state = ClientState::Connecting;
+        p.vars = {{"name", p.name}, {"rate", std::to_string(p.rate)}, {"dm_playermodel", "allied_airborne"},
+                  {"r_farplane", "0"}, {"r_novis", "0"}, {"cg_3rd_person", "0"}};
+        if (Chance(0.1)) p.setVar(Chance(0.5) ? "cg_3rd_person" : "r_novis", "1");
+        server_.addPlayer(p);
+    }
+
+    void ActAtRandom() {
+        const int roll = Between(0, 99);
+        if (roll < 30) {
+            Join();
+        } else if (roll < 50 && !server_.players().empty()) {
+            auto it = server_.players().begin();
+            std::advance(it, Between(0, static_cast<int>(server_.players().size()) - 1));
+            server_.removePlayer(it->first);
+        } else if (roll < 58 && w_.form.Bans.rowCount() > 0) {
+            // A banned player comes back, sometimes from another address of his range.
+            const auto ip = w_.form.Bans.rowAtIndex(static_cast<std::size_t>(
+                                Between(0, static_cast<int>(w_.form.Bans.rowCount()) - 1)))
+                                .cell(0);
+            std::string address = ReplaceAll(ip, "xxx", std::to_string(Between(0, 255)));
+            Join(address);
+        } else if (roll < 63 && !server_.players().empty()) {
+            server_.postBanRequest(server_.players().begin()->first, Chance(0.5) ? "teamkilling" : "");
+        } else if (roll < 66) {
+            static const char* maps[] = {"dm/mohdm1", "dm/mohdm2", "obj/obj_team1"};
+            server_.changeMap(maps[Between(0, 2)]);
+        } else if (roll < 68) {
+            const int downtime = Between(0, 20) * static_cast<int>(kSecond);
+            server_.restart(downtime);
+            ++disturbances_;
+            unsettledUntil_ = reactor_.nowMs() + downtime + 2 * kSecond;
+        } else if (roll < 75 && options_.faults && !faulty_) {
+            StartFaults();
+        } else if (faulty_ && reactor_.nowMs() >= faultsEnd_) {
+            EndFaults();
+        }
+    }
+
+    void StartFaults() {
+        Faults f;
+        f.seed = random_();
+        switch (Between(0, 4)) {
+            case 0: f.dropProbability = 0.3; break;
+            case 1: f.delayMs = 900; break;  // later than the reply window
+            case 2: f.duplicateProbability = 0.5; break;
+            case 3: f.garbageProbability = 0.3; break;
+            default: f.silent = true; break;
+        }
+        server_.setFaults(f);
+        faulty_ = true;
+        ++disturbances_;
+        faultsEnd_ = reactor_.nowMs() + Between(1, 10) * kMinute;
+        ++result_.faultWindows;
+    }
+
+    void EndFaults() {
+        if (!faulty_) return;
+        server_.setFaults(Faults{});
+        faulty_ = false;
+        unsettledUntil_ = reactor_.nowMs() + 2 * kSecond;  // late datagrams may still be on their way
+        healthySince_ = reactor_.nowMs();
+    }
+
+    // Once the faults stop, a listing must come within one scan period (and the cycles'
+    // own time).
+    void CheckRecovery() {
+        if (faulty_ || healthySince_ < 0) return;
+        if (lastListing_ >= healthySince_) {
+            healthySince_ = -1;
+            return;
+        }
+        const std::int64_t allowed = 3 * kMinute + 2 * kMinute;
+        if (reactor_.nowMs() - healthySince_ > allowed) {
+            Violation("no listing within a scan period after the faults stopped");
+            healthySince_ = -1;
+        }
+    }
+
+    void CheckRequestsNeverOverlap() {
+        for (std::size_t i = 1; i < reactor_.sends.size(); ++i)
+            if (reactor_.sends[i] - reactor_.sends[i - 1] < RconLink::kReplyWindowMs)
+                Violation("two requests in flight: sends at " + std::to_string(reactor_.sends[i - 1]) + " and " +
+                          std::to_string(reactor_.sends[i]));
+    }
+
+    void Instrument() {
+        // Every reply window lasts exactly 700 ms.
+        w_.form.rconwait.addListener([this](Property p) {
+            if (p != Property::Value) return;
+            if (w_.form.rconwait.value()) {
+                windowStart_ = reactor_.nowMs();
+            } else if (reactor_.nowMs() - windowStart_ != RconLink::kReplyWindowMs) {
+                Violation("a reply window of " + std::to_string(reactor_.nowMs() - windowStart_) + " ms");
+            }
+        });
+        // The cycles never overlap, and their effects on the tables are the allowed ones.
+        auto scan = w_.engine.ScanWork;
+        w_.engine.ScanWork = [this, scan]() -> Task<void> {
+            Enter("scan");
+            ++result_.scans;
+            const auto before = Snapshot();
+            co_await scan();
+            CheckRemovals(before, Snapshot());
+            if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
+            Leave();
+        };
+        auto patrol = w_.engine.PatrolWork;
+        w_.engine.PatrolWork = [this, patrol]() -> Task<void> {
+            Enter("patrol");
+            ++result_.patrols;
+            const auto before = Snapshot();
+            const auto disturbances = disturbances_;
+            const bool healthy = !faulty_ && reactor_.nowMs() >= unsettledUntil_;
+            const auto receivedBefore = server_.received().size();
+            const auto bans = w_.form.Bans.rows();
+            co_await patrol();
+            CheckRemovals(before, Snapshot());
+            if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
+            if (healthy && !faulty_ && disturbances == disturbances_ && !w_.engine.StatusText.empty())
+                CheckBannedKicked(w_.engine.StatusText, bans, receivedBefore);
+            Leave();
+        };
+    }
+
+    void Enter(const char* what) {
+        if (inCycle_) Violation(std::string("a ") + what + " began while another cycle ran");
+        inCycle_ = true;
+    }
+    void Leave() { inCycle_ = false; }
+
+    struct Tables {
+        std::map<RowId, PenaltyRecord> warnings, kicks, bans;
+    };
+    Tables Snapshot() {
+        Tables t;
+        for (std::size_t i = 0; i < w_.form.Warnings.rowCount(); ++i)
+            t.warnings[w_.form.Warnings.rowAtIndex(i).id] = PenaltyAt(w_.form.Warnings, i);
+        for (std::size_t i = 0; i < w_.form.Kicks.rowCount(); ++i)
+            t.kicks[w_.form.Kicks.rowAtIndex(i).id] = PenaltyAt(w_.form.Kicks, i);
+        for (std::size_t i = 0; i < w_.form.Bans.rowCount(); ++i)
+            t.bans[w_.form.Bans.rowAtIndex(i).id] = PenaltyAt(w_.form.Bans, i);
+        return t;
+    }
+
+    // Rows only go by escalation: warnings into a kick, kicks into a ban, of the same address.
+    void CheckRemovals(const Tables& before, const Tables& after) {
+        const auto madeFor = [](const std::map<RowId, PenaltyRecord>& rows, const std::map<RowId, PenaltyRecord>& old,
+                                const std::string& ip, const std::string& suffix) {
+            for (const auto& [id, r] : rows)
+                if (!old.count(id) && r.IP == ip && r.Reason.size() >= suffix.size() &&
+                    r.Reason.compare(r.Reason.size() - suffix.size(), suffix.size(), suffix) == 0)
+                    return true;
+            return false;
+        };
+        for (const auto& [id, r] : before.bans)
+            if (!after.bans.count(id)) Violation("ban row " + r.IP + " disappeared");
+        for (const auto& [id, r] : before.warnings)
+            if (!after.warnings.count(id) && !madeFor(after.kicks, before.kicks, r.IP, " accumulated warnings") &&
+                !madeFor(after.bans, before.bans, r.IP, " accumulated kicks"))
+                Violation("warning row " + r.IP + " disappeared without escalation");
+        for (const auto& [id, r] : before.kicks)
+            if (!after.kicks.count(id) && !madeFor(after.bans, before.bans, r.IP, " accumulated kicks"))
+                Violation("kick row " + r.IP + " disappeared without escalation");
+    }
+
+    // A banned player listed through a patrol whose requests all arrived is kicked in it.
+    void CheckBannedKicked(const std::string& listing, const std::vector<TableRow>& bans, std::size_t receivedBefore) {
+        const auto& received = server_.received();
+        std::set<std::string> kicked;
+        for (std::size_t i = receivedBefore; i < received.size(); ++i)
+            if (received[i].line.rfind("clientkick ", 0) == 0) kicked.insert(received[i].line.substr(11));
+        result_.kicks += kicked.size();
+        const auto lines = Split(listing, "\r\n");
+        for (std::size_t i = 3; i + 3 <= lines.size(); ++i) {
+            PlayerLine p;
+            if (ParseStatusLine(lines[i], p) != LineKind::Player) continue;
+            for (const auto& ban : bans)
+                if (p.IP.rfind(BanPrefix(ban.cell(0)), 0) == 0 && !kicked.count(p.ClientNumber))
+                    Violation("banned player " + p.Name + " (" + p.IP + ") stayed through a patrol");
+        }
+    }
+
+    SimulationOptions options_;
+    std::mt19937_64 random_;
+    RecordingReactor reactor_;
+    VirtualSimServer server_;
+    test::RecordingDesktop desktop_;
+    test::ScriptedDialogs dialogs_;
+    FixedCalendar calendar_;
+    test::TempDir dir_;
+    Watchdog w_;
+    SimulationResult result_;
+    int joined_ = 0;
+    bool faulty_ = false;
+    std::int64_t faultsEnd_ = 0;
+    std::int64_t healthySince_ = -1;
+    std::int64_t lastListing_ = -1;
+    std::int64_t windowStart_ = 0;
+    bool inCycle_ = false;
+    int disturbances_ = 0;
+    std::int64_t unsettledUntil_ = 0;
+};
+
+}  // namespace
+
+std::string SimulationResult::Summary() const {
+    std::ostringstream s;
+    s << "seed " << seed << ": " << requests << " requests, " << scans << " scans, " << patrols << " patrols, "
+      << kicks << " kicks in healthy patrols, " << bans << " ban rows, " << faultWindows << " fault windows, trace "
+      << std::hex << traceHash;
+    return s.str();
+}
+
+SimulationResult RunSimulation(const SimulationOptions& options) { return Simulation(options).Run(); }
+
+}  // namespace vorstel::sim
