@@ -122,8 +122,9 @@ private:
 class ProportionalColumns : public QObject {
 public:
     // The viewport's own resize comes once the view has placed its frame and scroll bars.
-    ProportionalColumns(Table& table, QTableView* view) : QObject(view), table_(table), view_(view) {
-        view->viewport()->installEventFilter(this);
+    ProportionalColumns(Table& table, QTableView* view)
+        : QObject(view), table_(table), view_(view), viewport_(view->viewport()) {
+        viewport_->installEventFilter(this);
     }
     void Apply() {
         const auto& columns = table_.columns();
@@ -145,13 +146,15 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == view_->viewport() && event->type() == QEvent::Resize) Apply();
+        // The view may be half destroyed when its viewport reports other events.
+        if (event->type() == QEvent::Resize && watched == viewport_) Apply();
         return QObject::eventFilter(watched, event);
     }
 
 private:
     Table& table_;
     QTableView* view_;
+    QWidget* viewport_;
 };
 
 // The pane shows LF where the model holds CR LF; selections are mapped between the two.
@@ -416,6 +419,7 @@ QWidget* MainWindow::BuildCheatManagement() {
 
     // The logo and the credits.
     auto* about = new QHBoxLayout;
+    about->setContentsMargins(0, fontMetrics().height() / 2, 0, 0);
     const int logoSize = fontMetrics().height() * 7;
     auto* logo = BindPicture(f.Image1Logo, Logo(logoSize, devicePixelRatioF()));
     logo->setAlignment(Qt::AlignTop);
@@ -738,6 +742,8 @@ QWidget* MainWindow::CaptionAroundBoxes(Element& caption, std::vector<TextBox*> 
     }
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         auto* edit = BindLineEdit(*boxes[i]);
+        // Room for a few digits however tight the row, and not much more however wide.
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance("0000") + 12);
         edit->setMaximumWidth(edit->fontMetrics().horizontalAdvance("000000") + 12);
         h->addWidget(edit);
         const QString rest = parts.value(static_cast<qsizetype>(i + 1)).trimmed();

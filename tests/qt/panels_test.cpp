@@ -171,6 +171,11 @@ TEST_F(PanelsTest, NoCaptionIsClippedOnAnyPanel) {
                                    : button->sizeHint().width();
             EXPECT_GE(button->width(), needed) << button->objectName().toStdString();
         }
+        // A number box inside a caption shows at least three digits.
+        for (auto* box : Tabs()->widget(tab)->findChildren<QLineEdit*>()) {
+            if (!box->isVisible() || !box->parentWidget()->property("captionOf").isValid()) continue;
+            EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("000") + 8) << box->objectName().toStdString();
+        }
     }
 }
 
