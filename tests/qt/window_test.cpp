@@ -124,8 +124,9 @@ TEST_F(WindowTest, StartClaimsTheDemoServerAndShowsItsStatus) {
     EXPECT_TRUE(Widget<QLabel>("Image5")->isVisible());
     EXPECT_FALSE(Widget<QLabel>("Image2")->isVisible());
     EXPECT_FALSE(banner->isVisible());
-    // The first scan and patrol follow at once; then the engine idles with Start enabled.
-    ASSERT_TRUE(WaitFor([&] { return start->text() == "Start" && start->isEnabled(); }, 10000));
+    // The first scan (a dump of every player, 700 ms each) and patrol follow at once; then the
+    // engine idles with Start enabled.
+    ASSERT_TRUE(WaitFor([&] { return start->text() == "Start" && start->isEnabled(); }, 30000));
     EXPECT_TRUE(WaitFor([&] { return server.Output().contains("status"); }, 2000));
     EXPECT_TRUE(w.Timer3->isActive());
 
