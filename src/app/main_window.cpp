@@ -46,7 +46,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
-            box_.keyDown(key->key());
+            // Tab and Shift+Tab only move the focus on: the box never sees them as its keys.
+            if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) box_.keyDown(key->key());
             int ascii = 0;
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) ascii = 13;
             else if (!key->text().isEmpty()) ascii = static_cast<unsigned char>(key->text().toLatin1().at(0));

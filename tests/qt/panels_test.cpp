@@ -307,7 +307,12 @@ TEST_F(PanelsTest, AKeyInAnIntervalBoxWhileTheEngineRunsStopsMonitoring) {
     w.Timer3->setInterval(3600 * 1000);
     w.Timer3->start();
     auto* scan = Widget<QLineEdit>("txtMin");
+    // Passing through the boxes with Tab is no edit.
     scan->setFocus();
+    QTest::keyClick(scan, Qt::Key_Tab);
+    QTest::keyClick(Widget("MinPolt"), Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), scan);
+    EXPECT_TRUE(w.Timer3->isActive());
     QTest::keyClick(scan, Qt::Key_End);
     for (const char* name : {"Command1", "Command2", "Command13", "Text1", "txtSVR", "txtPORT", "txtPWD", "txtMin",
                              "MinPolt"})
