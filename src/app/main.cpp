@@ -1,9 +1,10 @@
-// vorstel: the operator's window.
+// vorstel: the operator's window, or with --headless the same watchdog without one.
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <cstdio>
 
+#include "command_line.h"
+#include "headless.h"
 #include "main_window.h"
 #include "pictures.h"
 #include "qt_desktop.h"
@@ -11,27 +12,22 @@
 #include "termination.h"
 
 int main(int argc, char* argv[]) {
+    // Decided before any application object exists: a QApplication needs a display.
+    if (vorstel::NeedsNoDisplay(argc, argv)) return vorstel::RunWithoutDisplay(argc, argv);
+    if (vorstel::DisplayMissing(argc, argv)) {
+        std::fputs("vorstel: no display to open the window on; add --headless to run without one\n", stderr);
+        return vorstel::kExitUsage;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("vorstel");
-    QApplication::setApplicationVersion("2.1");
+    QApplication::setApplicationVersion(vorstel::kVersion);
     QApplication::setDesktopFileName("vorstel");  // ties the window to data/vorstel.desktop and its icon
     QApplication::setWindowIcon(vorstel::AppIcon());
 
-    QCommandLineParser options;
-    options.setApplicationDescription(
-        "Rcon Vorstel: watches a Medal of Honor server through its remote console.\n"
-        "Settings, penalty lists and logs live in the working directory.");
-    options.addHelpOption();
-    options.addVersionOption();
-    QCommandLineOption workdir("workdir", "Use DIR as the working directory for settings, lists and logs.", "DIR");
-    options.addOption(workdir);
-    options.process(app);
-
-    if (options.isSet(workdir) && !QDir::setCurrent(options.value(workdir))) {
-        std::fprintf(stderr, "vorstel: cannot use %s as the working directory\n",
-                     qPrintable(options.value(workdir)));
-        return 2;
-    }
+    vorstel::CommandLine options;
+    if (const int status = options.Process(QApplication::arguments()); status >= 0) return status;
+    if (!options.EnterWorkdir()) return vorstel::kExitUsage;
 
     vorstel::QtReactor reactor;
     vorstel::QtDesktop desktop;

@@ -80,7 +80,12 @@ public:
     // buttons); clicking the tab already shown changes nothing.
     void TabStrip1_Click(int tab);
 
-    void AppendDetectionLog(const std::string& message) { detections.Append(message); }
+    void AppendDetectionLog(const std::string& message) {
+        detections.Append(message);
+        if (onDetectionLogged) onDetectionLogged(message);
+    }
+    // Hears every line of the detection log, including those of silent detections.
+    std::function<void(const std::string&)> onDetectionLogged;
 
     // Runs once, before the operator can act: loads the lists and settings in their order.
     void Startup();

@@ -52,6 +52,7 @@ Task<std::string> RconLink::SendRconCommand(std::string command) {
     form_.rconwait.setValue(false);
     SetGuardedEnabled(true);
     traffic_.WriteReply(result);
+    if (onExchange) onExchange(command, result);
     WakeWaiters();
     co_return result;
 }

@@ -2,6 +2,7 @@
 // The one road to the server: SendRconCommand sends one datagram, keeps the 700 ms reply
 // window open while everything else goes on, and returns the cleaned reply (empty when
 // nothing came). One request at a time; other senders queue, first come, first served.
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,10 @@ public:
     std::string OobPrefix = std::string("\xFF\xFF\xFF\xFF\x02", 5);
 
     std::uint64_t requestsSent() const { return requests_; }
+
+    // Told of every finished request with its reply (empty when none came), after the traffic
+    // log; an observer that only watches, never one that sends.
+    std::function<void(const std::string& command, const std::string& reply)> onExchange;
 
 private:
     void OnDataArrival();

@@ -1,0 +1,289 @@
+// vorstel --headless as a process, without any display, against vorstel-simserver over UDP
+// on 127.0.0.1: what the server received, what the program printed, the files it left.
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "form/form1.h"
+#include "processes.h"
+
+namespace vorstel {
+namespace {
+
+using test::SimServerProcess;
+using test::WaitFor;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The settings file of a fresh window whose connection points at the test's server.
+void WriteSettings(const QString& dir, int port) {
+    Form1 form;
+    form.txtPORT.setText(std::to_string(port));
+    WriteFile(dir.toStdString() + "/" + kSettingsFile, EncodeSettings(form));
+}
+
+// The commands the server printed, in the order it received them ("time address command").
+std::vector<std::string> Commands(const QString& serverOutput) {
+    std::vector<std::string> commands;
+    static const QRegularExpression line(R"(^\d\d:\d\d:\d\d\.\d+ \S+ (.*)$)", QRegularExpression::MultilineOption);
+    for (auto it = line.globalMatch(serverOutput); it.hasNext();) commands.push_back(it.next().captured(1).toStdString());
+    return commands;
+}
+
+// True when `wanted` appears in `all` in this order, other commands allowed in between.
+::testing::AssertionResult InOrder(const std::vector<std::string>& all, const std::vector<std::string>& wanted) {
+    std::size_t next = 0;
+    for (const auto& c : all)
+        if (next < wanted.size() && c == wanted[next]) ++next;
+    if (next == wanted.size()) return ::testing::AssertionSuccess();
+    std::string got;
+    for (const auto& c : all) got += "\n  " + c;
+    return ::testing::AssertionFailure() << "missing \"" << wanted[next] << "\" (in order) among:" << got;
+}
+
+class Headless {
+public:
+    // `terminal`: a descriptor that becomes the program's standard input, or -1 for none.
+    Headless(const QString& dir, QStringList extra = {}, int terminal = -1) {
+        auto env = QProcessEnvironment::systemEnvironment();
+        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
+        process_.setProcessEnvironment(env);
+        process_.setProgram(VORSTEL_APP_PATH);
+        process_.setArguments(QStringList{"--headless", "--workdir", dir} + extra);
+        if (terminal >= 0) process_.setChildProcessModifier([terminal] { ::dup2(terminal, STDIN_FILENO); });
+        process_.start();
+        started_ = process_.waitForStarted(5000);
+    }
+    ~Headless() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+
+    bool started() const { return started_; }
+    QString Output() {
+        out_ += QString::fromUtf8(process_.readAllStandardOutput());
+        return out_;
+    }
+    QString Errors() {
+        err_ += QString::fromUtf8(process_.readAllStandardError());
+        return err_;
+    }
+    bool WaitForOutput(const QString& text, int timeoutMs) {
+        return WaitFor([&] { return Output().contains(text) || process_.state() == QProcess::NotRunning; }, timeoutMs) &&
+               Output().contains(text);
+    }
+    void Terminate() { process_.terminate(); }
+    // The exit status, or -1 when it did not end in time or died of a signal.
+    int Finish(int timeoutMs) {
+        if (!WaitFor([&] { return process_.state() == QProcess::NotRunning; }, timeoutMs)) return -1;
+        Output();
+        Errors();
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+    }
+
+private:
+    QProcess process_;
+    QString out_, err_;
+    bool started_ = false;
+};
+
+const char* kServerLines =
+    "hostname Headless Test\n"
+    "version Medal of Honor Allied Assault 1.11 linux-i386 Jul 22 2004\n"
+    "map dm/mohdm6\n"
+    "maplist dm/mohdm6 dm/mohdm7\n"
+    "mod versionvorstel 1.0\n";
+
+const char* kPlayers =
+    "player Kr4nk\n  slot 0\n  ping 62\n  rate 25000\n  address 93.184.12.9:12203\n"
+    "  var name Kr4nk\n  var cg_3rd_person 1\nend\n"
+    "player \"Red Baron\"\n  slot 1\n  ping 95\n  rate 25000\n  address 62.210.14.77:12203\n"
+    "  var name Red Baron\nend\n"
+    "player Camper\n  slot 2\n  ping 40\n  rate 25000\n  address 84.150.3.61:12203\n"
+    "  var name Camper\nend\n";
+
+class HeadlessTest : public ::testing::Test {
+protected:
+    void StartServer(const std::string& extraLines, QStringList options = {}) {
+        const std::string scenario = dir.path().toStdString() + "/test.scn";
+        WriteFile(scenario, kServerLines + extraLines + kPlayers);
+        server = std::make_unique<SimServerProcess>(QStringList{"--scenario", QString::fromStdString(scenario)} + options);
+        ASSERT_NE(server->port(), 0) << server->Output().toStdString();
+        WriteSettings(dir.path(), server->port());
+    }
+    std::string File(const char* name) { return ReadFile(dir.path().toStdString() + "/" + name); }
+
+    QTemporaryDir dir;
+    std::unique_ptr<SimServerProcess> server;
+};
+
+TEST_F(HeadlessTest, ScansPatrolsAndReleasesTheServerOnSigterm) {
+    // Camper's ban is asked for in the game; Red Baron's address is on the list already.
+    StartServer("cvar sv_vorstel 0\ncvar clientban 2@Camping\n");
+    WriteFile(dir.path().toStdString() + "/bans.lst", "62.210.14.77\x02Red Baron\x02" "cheating\x02" "2026-01-01\x02\r\n");
+    Headless app(dir.path());
+    ASSERT_TRUE(app.started());
+    ASSERT_TRUE(app.WaitForOutput("kick: Camper", 40000)) << app.Output().toStdString() << app.Errors().toStdString();
+    app.Terminate();
+    ASSERT_EQ(app.Finish(10000), 0) << app.Errors().toStdString();
+
+    const auto commands = Commands(server->Output());
+    const std::string camperNotice = "say 84.150.3.61 was banned from this server on " +
+                                     QDate::currentDate().toString("yyyy-MM-dd").toStdString() + ". Reason: Camping";
+    EXPECT_TRUE(InOrder(commands, {"sv_vorstel", "set sv_vorstel 1", "version", "cheats", "getstatus", "status",
+                                   "dumpuser \"Kr4nk",
+                                   "say Cheat Detected!! Player: Kr4nk Cheat: 3rd Person IP: 93.184.12.9",
+                                   "clientkick 0", "clientban", "set clientban -1",
+                                   "say 62.210.14.77 was banned from this server on 2026-01-01. Reason: cheating",
+                                   "clientkick 1", camperNotice, "clientkick 2"}));
+    ASSERT_GE(commands.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(commands.end() - 3, commands.end()),
+              (std::vector<std::string>{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
+
+    const std::string today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
+    EXPECT_EQ(File("kicks.lst"), "93.184.12.9\x02Kr4nk\x02" "Cheat: 3rd Person\x02" + today + "\r\n");
+    EXPECT_EQ(File("bans.lst"), "62.210.14.77\x02Red Baron\x02" "cheating\x02" "2026-01-01\x02\r\n"
+                                "84.150.3.61\x02" "Camper\x02" "Camping\x02" + today + "\x02\r\n");
+
+    const QString out = app.Output();
+    for (const char* event : {"status: Warming engine...", "server: Server OS: Linux", "server: Cheats - Disabled",
+                              "server: ModVorstel - Running", "server: DMz Dogtag - Not Running",
+                              "status: Server: Running - Now playing: dm/mohdm6 on free for all",
+                              "say: Cheat Detected!! Player: Kr4nk Cheat: 3rd Person IP: 93.184.12.9",
+                              "kick recorded: Kr4nk (93.184.12.9) Cheat: 3rd Person",
+                              "kick: Kr4nk (93.184.12.9), client 0",
+                              "ban: Camper (84.150.3.61) Camping, without end",
+                              "say: 62.210.14.77 was banned from this server on 2026-01-01. Reason: cheating",
+                              "kick: Red Baron (62.210.14.77), client 1", "status: Server not running!!"})
+        EXPECT_TRUE(out.contains(event)) << event << "\n" << out.toStdString();
+    static const QRegularExpression stamped(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d \S)");
+    for (const auto& line : out.split('\n', Qt::SkipEmptyParts))
+        EXPECT_TRUE(stamped.match(line).hasMatch()) << line.toStdString();
+    // The requests themselves are told only with --verbose.
+    EXPECT_FALSE(out.contains("> dumpuser"));
+}
+
+TEST_F(HeadlessTest, AWrongPasswordEndsTheProgramWithoutReleasingAnything) {
+    StartServer("cvar sv_vorstel 0\n", {"--password", "notTheDefault"});
+    Headless app(dir.path());
+    ASSERT_TRUE(app.started());
+    EXPECT_EQ(app.Finish(10000), 3);
+    EXPECT_TRUE(app.Errors().contains("refused the rcon password")) << app.Errors().toStdString();
+    EXPECT_TRUE(app.Output().contains("message: Bad rcon password! Rcon password is incorrect!"));
+    EXPECT_EQ(Commands(server->Output()), std::vector<std::string>{"sv_vorstel  [refused: bad password]"});
+    // The orderly shutdown still saved everything.
+    EXPECT_FALSE(File("rconvorstel.ini").empty());
+    EXPECT_TRUE(std::filesystem::exists(dir.path().toStdString() + "/bans.lst"));
+}
+
+TEST_F(HeadlessTest, AServerWatchedByAnotherMonitorIsLeftAloneUnlessForced) {
+    StartServer("cvar sv_vorstel 1\n");
+    {
+        Headless app(dir.path());
+        ASSERT_TRUE(app.started());
+        EXPECT_EQ(app.Finish(10000), 5);
+        EXPECT_TRUE(app.Errors().contains("--force-claim")) << app.Errors().toStdString();
+        EXPECT_TRUE(app.Output().contains("message: Already Monitored! ")) << app.Output().toStdString();
+        EXPECT_TRUE(app.Output().contains("Are you sure you want to continue? No."));
+        // The other monitor's marker stays as it was.
+        EXPECT_EQ(Commands(server->Output()), std::vector<std::string>{"sv_vorstel"});
+    }
+    Headless forced(dir.path(), {"--force-claim", "--quiet"});
+    ASSERT_TRUE(forced.started());
+    ASSERT_TRUE(WaitFor([&] { return server->Output().contains("set sv_vorstel 1"); }, 5000));
+    forced.Terminate();
+    EXPECT_EQ(forced.Finish(15000), 0) << forced.Errors().toStdString();
+    const auto commands = Commands(server->Output());
+    EXPECT_TRUE(InOrder(commands, {"sv_vorstel", "sv_vorstel", "set sv_vorstel 1", "set sv_vorstel 0",
+                                   "set nextmap \"\"", "set resetvalue 0"}));
+    EXPECT_TRUE(forced.Output().contains("Are you sure you want to continue? Yes."));
+    // Quiet: no status lines.
+    EXPECT_FALSE(forced.Output().contains("status:")) << forced.Output().toStdString();
+}
+
+TEST_F(HeadlessTest, AServerThatDoesNotAnswerEndsTheProgram) {
+    StartServer("");
+    server->Stop();
+    Headless app(dir.path());
+    ASSERT_TRUE(app.started());
+    EXPECT_EQ(app.Finish(10000), 4);
+    EXPECT_TRUE(app.Errors().contains("Nothing answers at 127.0.0.1:")) << app.Errors().toStdString();
+}
+
+TEST_F(HeadlessTest, ALineTypedOnTheTerminalIsSentAndItsReplyPrinted) {
+    StartServer("cvar sv_vorstel 0\ncvar g_motd \"Welcome, \xE9l\xE8ve\"\n");
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(terminal, 0);
+    Headless app(dir.path(), {}, terminal);
+    ::close(terminal);
+    ASSERT_TRUE(app.started());
+    const std::string typed = "rcon g_motd\n";
+    ASSERT_EQ(::write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    // The reply in UTF-8, though the server speaks Latin-1.
+    EXPECT_TRUE(app.WaitForOutput(QString::fromUtf8("\"g_motd\" is:\"Welcome, \xC3\xA9l\xC3\xA8ve\""), 20000))
+        << app.Output().toStdString();
+    app.Terminate();
+    EXPECT_EQ(app.Finish(10000), 0);
+    ::close(master);
+    EXPECT_TRUE(InOrder(Commands(server->Output()), {"g_motd"}));
+}
+
+TEST(HeadlessCommandLine, HelpVersionAndBadOptionsNeedNoDisplay) {
+    auto run = [](QStringList args, QString* out = nullptr, QString* err = nullptr) {
+        QProcess p;
+        auto env = QProcessEnvironment::systemEnvironment();
+        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
+        p.setProcessEnvironment(env);
+        p.start(VORSTEL_APP_PATH, args);
+        if (!p.waitForFinished(5000)) return -1;
+        if (out) *out = QString::fromUtf8(p.readAllStandardOutput());
+        if (err) *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    };
+    QString out, err;
+    EXPECT_EQ(run({"--help"}, &out), 0);
+    for (const char* option : {"--headless", "--workdir", "--force-claim", "--quiet", "--verbose", "--version"})
+        EXPECT_TRUE(out.contains(option)) << option;
+    EXPECT_EQ(run({"--version"}, &out), 0);
+    EXPECT_EQ(out, "vorstel 2.1\n");
+    EXPECT_EQ(run({"--headless", "--bogus"}, nullptr, &err), 2);
+    EXPECT_TRUE(err.contains("bogus"));
+    EXPECT_EQ(run({"--headless", "--quiet", "--verbose"}, nullptr, &err), 2);
+    EXPECT_EQ(run({"--headless", "--workdir", "/nonexistent/vorstel"}, nullptr, &err), 2);
+    EXPECT_TRUE(err.contains("working directory"));
+    // The window's mode, with nothing to show it on: said plainly instead of Qt aborting.
+    EXPECT_EQ(run({}, nullptr, &err), 2);
+    EXPECT_TRUE(err.contains("--headless"));
+    EXPECT_EQ(run({"-platform", "offscreen", "--quiet"}, nullptr, &err), 2);
+    EXPECT_TRUE(err.contains("only with --headless"));
+}
+
+}  // namespace
+}  // namespace vorstel
