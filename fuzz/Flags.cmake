@@ -1,0 +1,13 @@
+# Included by the top-level CMakeLists when VORSTEL_BUILD_FUZZ is on. Every library of this
+# build directory gets libFuzzer's coverage instrumentation and both sanitizers, so the fuzz
+# targets see inside the core; only the targets themselves link libFuzzer's main.
+if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  message(FATAL_ERROR "VORSTEL_BUILD_FUZZ needs clang: configure a build directory of its own with "
+                      "CC=clang CXX=clang++ (scripts/fuzz does)")
+endif()
+# Without UBSan's "function" check: clang 14 cannot emit its prologue data for the split
+# parts of a coroutine ("Cannot represent a difference across sections"), and the core is
+# full of coroutines. Every other UBSan check is on.
+add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize=function
+                    -fno-sanitize-recover=all -fno-omit-frame-pointer)
+add_link_options(-fsanitize=address,undefined)

@@ -1,0 +1,29 @@
+// The companion mod's "clientban" variable as the patrol reads it, and the address prefix of
+// a ban row (whose address the operator may have typed, or a file may hold).
+//
+// Input: the "clientban" reply datagram, NUL, a ban row's address.
+#include "fuzz_support.h"
+#include "link/reply.h"
+#include "penalties/patrol.h"
+
+using namespace vorstel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto parts = fuzz::Parts(fuzz::Bytes(data, size), 2);
+    const std::string reply = CleanReply(parts[0]);
+    if (const auto request = ParseClientBan(reply)) {
+        // Both pieces come from the value before its closing quote, cut at the '@'s; only a
+        // reason that was not given is made up.
+        for (const std::string* piece : {&request->clientNumber, &request->reason}) {
+            FUZZ_CHECK(piece->find('"') == std::string::npos && piece->find('@') == std::string::npos);
+            FUZZ_CHECK(reply.find(*piece) != std::string::npos || *piece == "Admin.Ban");
+        }
+        FUZZ_CHECK(reply.size() > 16);
+    }
+    const std::string address = parts.size() > 1 ? parts[1] : std::string();
+    const std::string prefix = BanPrefix(address);
+    FUZZ_CHECK(prefix.size() <= address.size());
+    if (address.find("xxx") == std::string::npos && address.find("..") == std::string::npos)
+        FUZZ_CHECK(prefix == address);
+    return 0;
+}

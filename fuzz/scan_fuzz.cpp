@@ -1,0 +1,96 @@
+// A whole "status" listing as the scan and then the patrol walk it, against a server that
+// answers every request with bytes from the input: dumps, "say" echoes, the clientban value.
+// Every cheat box and both private checks are on, so each dump runs through every rule and
+// every detection is answered with its penalties and escalation.
+//
+// Input: the listing (already cleaned, as the engine keeps it), then NUL-separated reply
+// datagrams; the n-th request gets the n-th reply, round and round (none when there are none).
+#include <fstream>
+
+#include "fuzz_support.h"
+#include "scan_setup.h"
+#include "penalties/patrol.h"
+#include "penalties/penalty_tables.h"
+#include "runtime/text.h"
+#include "scan/status_line.h"
+#include "support.h"
+#include "watchdog.h"
+
+using namespace vorstel;
+
+namespace {
+
+// The listing's header, up to 32 player lines and its end: a scan of a full server.
+constexpr std::size_t kMaxPieces = 3 + 32 + 2;
+constexpr std::size_t kMaxReplies = 16;
+
+const fuzz::RunDirectory& Run() {
+    static const fuzz::RunDirectory run = [] {
+        fuzz::RunDirectory dir("scan");
+        fuzz::WriteSkinLists(dir.path());
+        return dir;
+    }();
+    return run;
+}
+
+std::string Limited(std::string_view listing) {
+    std::size_t at = 0;
+    for (std::size_t pieces = 1; pieces < kMaxPieces; ++pieces) {
+        const auto end = listing.find("\r\n", at);
+        if (end == std::string_view::npos) return std::string(listing);
+        at = end + 2;
+    }
+    return std::string(listing.substr(0, at));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    auto parts = fuzz::Parts(fuzz::Bytes(data, size), 1 + kMaxReplies);
+    const std::string listing = Limited(parts[0]);
+    const std::vector<std::string> replies(parts.begin() + 1, parts.end());
+
+    VirtualReactor reactor;
+    std::size_t requests = 0;
+    std::unique_ptr<VirtualNetwork::Endpoint> server;
+    server = reactor.network().bind(Peer{"127.0.0.1", 12203}, [&](const std::string&, const Peer& from) {
+        if (!replies.empty()) server->sendTo(replies[requests % replies.size()], from);
+        ++requests;
+    });
+    test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    calendar.current = {2026, 12, 5, 21, 7, 0};
+    Watchdog w({reactor, desktop, dialogs, calendar}, Run().path());
+    w.scope.setErrorHandler([](std::exception_ptr error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "a task ended with an exception: %s\n", e.what());
+        } catch (...) {
+            std::fprintf(stderr, "a task ended with an exception\n");
+        }
+        std::abort();
+    });
+    w.Startup();
+    w.traffic.Restart();
+
+    fuzz::PrepareScan(w, calendar);
+
+    bool done = false;
+    w.scope.spawn(fuzz::ScanAndPatrol(w, listing, done));
+    FUZZ_CHECK(reactor.runUntil([&] { return done; }));
+
+    const auto pieces = Split(listing, "\r\n");
+    std::size_t players = 0;
+    PlayerLine scratch;
+    for (std::size_t i = 3; i + 3 <= pieces.size(); ++i)
+        if (ParseStatusLine(pieces[i], scratch) == LineKind::Player) ++players;
+    FUZZ_CHECK(w.form.Players.rowCount() <= players);
+    for (const auto& row : w.form.Players.rows()) {
+        FUZZ_CHECK(row.cells.size() == 7);
+        FUZZ_CHECK(!row.cells[0].empty() && !row.cells[1].empty());
+    }
+    for (const auto& row : w.form.Bans.rows()) FUZZ_CHECK(row.cells.size() == kBanFields);
+    return 0;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The watchdog as the scan target drives it, shared with the corpus writer so that its seeds
+// hold the replies to exactly the requests the target's scan sends.
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "penalties/patrol.h"
+#include "penalties/penalty_tables.h"
+#include "watchdog.h"
+
+namespace vorstel::fuzz {
+
+// The skin lists of the working directory.
+inline void WriteSkinLists(const std::filesystem::path& dir) {
+    std::ofstream(dir / kSkinsFile, std::ios::binary) << "tiedie\r\n allied_glow \r\nGerman_Shiny\r\n\r\n";
+    std::ofstream(dir / kReservedFile, std::ios::binary) << "allied_vip\r\n";
+}
+
+// Every cheat box and both private checks on, names passed to the companion mod, a warning,
+// a timed ban and the default kicks as penalties, and two ban rows for the patrol to enforce.
+inline void PrepareScan(Watchdog& w, const Calendar& calendar) {
+    auto& f = w.form;
+    f.Logea.setValue(0);
+    for (auto& box : f.Cheats) box.setValue(1);
+    f.txtTAG.setText("[TAG]");
+    f.txtPRP.setText("secret");
+    f.Check1.setValue(1);
+    f.Check5.setValue(1);
+    f.Check3.setValue(1);
+    w.engine.SpearheadServer = true;
+    f.Penalty(PenaltyRow::Wallhack).Warning->setValue(true);
+    f.Penalty(PenaltyRow::NoFog).Ban->setValue(true);
+    f.Penalty(PenaltyRow::NoFog).Days->setText("3");
+    AddBan(f.Bans, calendar, "10.0.xxx.xxx", "Old Cheat", "Cheat: Wallhack", std::nullopt);
+    AddBan(f.Bans, calendar, "81.34..", "Wolf", "Admin.Ban", 7);
+}
+
+// One scan of the listing (none when it is empty), then one patrol.
+inline Task<void> ScanAndPatrol(Watchdog& w, std::string listing, bool& finished) {
+    w.engine.StatusText = std::move(listing);
+    if (!w.engine.StatusText.empty()) co_await w.scan.Work();
+    co_await RunPatrol(w);
+    finished = true;
+}
+
+}  // namespace vorstel::fuzz

@@ -1,0 +1,73 @@
+// The settings file "rconvorstel.ini" as start-up reads it, with every setting's reaction
+// wired. What the program then writes must load again without a complaint and encode to the
+// same line: a saved file never turns into one the next start-up rejects or changes.
+#include <algorithm>
+#include <fstream>
+
+#include "config/settings.h"
+#include "fuzz_support.h"
+#include "penalties/civil_date.h"
+#include "penalties/penalty_tables.h"
+#include "runtime/numbers.h"
+#include "support.h"
+#include "watchdog.h"
+
+using namespace vorstel;
+
+namespace {
+
+const fuzz::RunDirectory& Run() {
+    static const fuzz::RunDirectory run("settings");
+    return run;
+}
+
+struct Started {
+    explicit Started(const std::filesystem::path& dir) : w({reactor, desktop, dialogs, calendar}, dir) {
+        calendar.current = {2026, 12, 5, 21, 7, 0};
+        w.Startup();  // its message boxes are shown, and answered, at once
+    }
+    VirtualReactor reactor;
+    test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    Watchdog w;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto first = Run().path() / "first";
+    const auto second = Run().path() / "second";
+    for (const auto& dir : {first, second}) {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    {
+        std::ofstream out(first / kSettingsFile, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+
+    Started a(first);
+    const std::string line = EncodeSettings(a.w.form);
+    FUZZ_CHECK(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0);
+    FUZZ_CHECK(std::count(line.begin(), line.end(), kFieldSeparator) ==
+               static_cast<std::ptrdiff_t>(SettingsFields(a.w.form).size()));
+    // Whatever the file held, start-up leaves no text box holding a CR or a separator.
+    FUZZ_CHECK(line.find('\r') == line.size() - 2);
+
+    FUZZ_CHECK(SaveSettings(a.w.form, second));
+    Started b(second);
+    FUZZ_CHECK(b.dialogs.shown.empty());
+    FUZZ_CHECK(!std::filesystem::exists(second / "rconvorstel.ini.rejected"));
+    FUZZ_CHECK(EncodeSettings(b.w.form) == line);
+
+    // The ban days of each penalty row, as a detection turns them into a ban's end.
+    for (int row = 0; row < 9; ++row) {
+        const std::string days = a.w.form.Penalty(static_cast<PenaltyRow>(row)).Days->text();
+        const auto n = ToInteger(days);
+        const std::string until = BanUntil(a.calendar, n ? std::optional<long long>(*n) : std::nullopt);
+        FUZZ_CHECK(until.empty() == !n);
+        if (n) FUZZ_CHECK(ParseDate(until).has_value());
+    }
+    return 0;
+}
