@@ -19,7 +19,7 @@ void Table::setColumns(std::vector<TableColumn> columns) {
     reselect(keep);
     tell([](TableObserver& o) { o.afterReset(); });
     notify(Property::Columns);
-    notify(Property::Rows);
+    RowsChanged();
 }
 
 void Table::setSorted(bool on) {
@@ -49,7 +49,7 @@ void Table::resort() {
     std::stable_sort(rows_.begin(), rows_.end(), less);
     reselect(keep);
     tell([](TableObserver& o) { o.afterReset(); });
-    notify(Property::Rows);
+    RowsChanged();
 }
 
 // The index just after the last row whose key is not greater than `k`.
@@ -74,7 +74,7 @@ RowId Table::addRow(std::vector<std::string> cells) {
     rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), std::move(row));
     if (selected_ && *selected_ >= at) ++*selected_;
     tell([](TableObserver& o) { o.afterInsert(); });
-    notify(Property::Rows);
+    RowsChanged();
     return id;
 }
 
@@ -95,7 +95,7 @@ void Table::addRows(std::vector<std::vector<std::string>> rows) {
         reselect(keep);
     }
     tell([](TableObserver& o) { o.afterReset(); });
-    notify(Property::Rows);
+    RowsChanged();
 }
 
 bool Table::removeAtIndex(std::size_t index) {
@@ -110,7 +110,7 @@ bool Table::removeAtIndex(std::size_t index) {
         --*selected_;
     }
     tell([](TableObserver& o) { o.afterRemove(); });
-    notify(Property::Rows);
+    RowsChanged();
     if (selectionLost) notify(Property::Selection);
     return true;
 }
@@ -131,7 +131,7 @@ bool Table::setCell(std::size_t index, std::size_t column, std::string text) {
     cells[column] = std::move(text);
     tell([index, column](TableObserver& o) { o.cellChanged(index, column); });
     if (!sorted_ || column != sortColumn_) {
-        notify(Property::Rows);
+        RowsChanged();
         return true;
     }
 
@@ -154,7 +154,7 @@ bool Table::setCell(std::size_t index, std::size_t column, std::string text) {
         }
         tell([](TableObserver& o) { o.afterMove(); });
     }
-    notify(Property::Rows);
+    RowsChanged();
     return true;
 }
 
@@ -165,7 +165,7 @@ void Table::clear() {
     const bool selectionLost = selected_.has_value();
     selected_.reset();
     tell([](TableObserver& o) { o.afterReset(); });
-    notify(Property::Rows);
+    RowsChanged();
     if (selectionLost) notify(Property::Selection);
 }
 

@@ -110,10 +110,18 @@ public:
     // Replaces the address (column 0) of the selected row; false when none is selected.
     bool setSelectedIp(std::string ip);
 
+    // Counts every change of the rows or their order: a caller that waited can tell whether
+    // the places it noted still hold.
+    std::uint64_t changes() const { return changes_; }
+
     void addObserver(TableObserver* observer);
     void removeObserver(TableObserver* observer);
 
 private:
+    void RowsChanged() {
+        ++changes_;
+        notify(Property::Rows);
+    }
     const std::string& key(const TableRow& row) const { return row.cell(sortColumn_); }
     std::size_t insertionIndex(const std::string& key) const;
     void resort();
@@ -127,6 +135,7 @@ private:
 
     std::vector<TableColumn> columns_;
     std::vector<TableRow> rows_;
+    std::uint64_t changes_ = 0;
     bool sorted_ = false;
     std::size_t sortColumn_ = 0;
     std::optional<std::size_t> selected_;

@@ -1,5 +1,6 @@
 #include "patrol.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "../runtime/text.h"
@@ -33,22 +34,38 @@ Task<std::string> Send(Watchdog& w, std::string command) {
 
 // Every ban row whose prefix starts the player's address: a notice and a kick each. The walk
 // goes by the rows as they stood when it began; a row the operator removes during one of its
-// waits is passed over, one he adds waits for the next patrol.
+// waits is passed over, one he adds waits for the next patrol. While the table is unchanged
+// the noted places hold; after a change they are looked up afresh, once per change.
 Task<std::string> EnforceBans(Watchdog& w, const PlayerLine& player) {
-    auto& f = w.form;
+    auto& bans = w.form.Bans;
     std::vector<RowId> rows;
-    for (const auto& row : f.Bans.rows()) rows.push_back(row.id);
+    rows.reserve(bans.rowCount());
+    for (const auto& row : bans.rows()) rows.push_back(row.id);
+    std::uint64_t seen = bans.changes();
+    std::unordered_map<RowId, std::size_t> moved;
+    bool changed = false;
     std::string notice;
-    for (const RowId id : rows) {
-        const auto index = f.Bans.indexOf(id);
-        if (!index) continue;
-        const auto ban = PenaltyAt(f.Bans, *index);
-        if (player.IP.rfind(BanPrefix(ban.IP), 0) != 0) continue;
-        notice = ReplaceAll(ReplaceAll(ReplaceAll(f.Alert7.text(), "$ip", ban.IP), "$date", ban.Date), "$reason",
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        if (bans.changes() != seen) {
+            moved.clear();
+            for (std::size_t i = 0; i < bans.rowCount(); ++i) moved[bans.rowAtIndex(i).id] = i;
+            seen = bans.changes();
+            changed = true;
+        }
+        std::size_t index = j;
+        if (changed) {
+            const auto it = moved.find(rows[j]);
+            if (it == moved.end()) continue;
+            index = it->second;
+        }
+        const auto& row = bans.rowAtIndex(index);
+        if (player.IP.rfind(BanPrefix(row.cell(0)), 0) != 0) continue;
+        const auto ban = PenaltyAt(bans, index);
+        notice = ReplaceAll(ReplaceAll(ReplaceAll(w.form.Alert7.text(), "$ip", ban.IP), "$date", ban.Date), "$reason",
                             ban.Reason);
         co_await Send(w, "say " + notice);
         co_await Send(w, "clientkick " + player.ClientNumber);
-        if (f.Logea.value() == 1) w.AppendDetectionLog(notice);
+        if (w.form.Logea.value() == 1) w.AppendDetectionLog(notice);
     }
     co_return notice;
 }
