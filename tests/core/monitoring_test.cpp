@@ -4,10 +4,7 @@
 
 #include "engine/server_info.h"
 #include "runtime/text.h"
-#include "scenario.h"
-#include "virtual_sim_server.h"
-#include "support.h"
-#include "watchdog.h"
+#include "watchdog_fixture.h"
 
 namespace vorstel {
 namespace {
@@ -27,11 +24,9 @@ player Alice
 end
 )";
 
-class MonitoringTest : public ::testing::Test {
+class MonitoringTest : public test::WatchdogTest {
 protected:
-    explicit MonitoringTest(const std::string& scenario = kScenario)
-        : server(reactor, *sim::ParseScenario(scenario).scenario), w({reactor, desktop, dialogs, calendar}, dir.path()) {
-        calendar.current = {2026, 12, 5, 21, 7, 0};
+    explicit MonitoringTest(const std::string& scenario = kScenario) : WatchdogTest(scenario) {
         w.Startup();
         // These tests follow the engine's frames; the cycles' own work has tests of its own.
         // The patrol here only fetches the listing when the scan has not.
@@ -43,12 +38,6 @@ protected:
         };
     }
 
-    // Commands the server received since the last call.
-    Commands Received() {
-        Commands c = server.commands();
-        server.clearReceived();
-        return c;
-    }
     void Start() { w.form.Command1.click(); }
     // Runs until the warm-up tick is over (the engine is then waiting for its first tick).
     void WarmUp() {
@@ -67,14 +56,6 @@ protected:
         a.insert(a.end(), b.begin(), b.end());
         return a;
     }
-
-    VirtualReactor reactor;
-    sim::VirtualSimServer server;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    test::TempDir dir;
-    Watchdog w;
 };
 
 TEST_F(MonitoringTest, ClaimsAServerWithoutTheMarkerAndWarmsUp) {

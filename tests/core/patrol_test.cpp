@@ -5,30 +5,19 @@
 #include "penalties/operator_actions.h"
 #include "penalties/patrol.h"
 #include "penalties/penalty_tables.h"
-#include "support.h"
-#include "virtual_sim_server.h"
-#include "watchdog.h"
+#include "watchdog_fixture.h"
 
 namespace vorstel {
 namespace {
 
 using Commands = std::vector<std::string>;
+using test::HonestPlayer;
 using test::Started;
 
-sim::Player Listed(std::string name, std::string address, int ping = 50) {
-    sim::Player p;
-    p.name = std::move(name);
-    p.address = std::move(address);
-    p.ping = ping;
-    p.rate = 25000;
-    p.vars = {{"name", p.name}};
-    return p;
-}
 
-class PatrolTest : public ::testing::Test {
+class PatrolTest : public test::WatchdogTest {
 protected:
-    PatrolTest() : server(reactor, sim::Scenario{}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
-        calendar.current = {2026, 12, 5, 21, 7, 0};
+    PatrolTest() {
         w.Startup();
         server.setCvar("clientban", "-1");
     }
@@ -50,14 +39,6 @@ protected:
     static std::string Notice(const std::string& ip, const std::string& reason = "cheating") {
         return "say " + ip + " was banned from this server on 2026-11-01. Reason: " + reason;
     }
-
-    VirtualReactor reactor;
-    sim::VirtualSimServer server;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    test::TempDir dir;
-    Watchdog w;
 };
 
 TEST(BanPrefix, RemovesMasksAndFoldsPoints) {
@@ -82,10 +63,10 @@ TEST(ClientBan, ReadsTheRequestFromTheVariableReply) {
 }
 
 TEST_F(PatrolTest, MasksAndPrefixesRemoveEveryMatchingPlayer) {
-    server.addPlayer(Listed("A", "81.34.0.1:1"));
-    server.addPlayer(Listed("B", "81.34.200.7:1"));
-    server.addPlayer(Listed("C", "81.3.4.5:1"));
-    server.addPlayer(Listed("D", "10.0.0.12:1"));
+    server.addPlayer(HonestPlayer("A", "81.34.0.1:1"));
+    server.addPlayer(HonestPlayer("B", "81.34.200.7:1"));
+    server.addPlayer(HonestPlayer("C", "81.3.4.5:1"));
+    server.addPlayer(HonestPlayer("D", "10.0.0.12:1"));
     Ban("81.34.xxx.xxx");
     Ban("10.0.0.1", "wallhack");
     Ban("81.34.200.xxx", "again");
@@ -99,8 +80,8 @@ TEST_F(PatrolTest, MasksAndPrefixesRemoveEveryMatchingPlayer) {
 }
 
 TEST_F(PatrolTest, AnInGameBanRequestIsTakenUpForItsClient) {
-    server.addPlayer(Listed("Zero", "1.1.1.1:1"));
-    for (int i = 1; i <= 4; ++i) server.addPlayer(Listed("P" + std::to_string(i), "2.2.2." + std::to_string(i) + ":1"));
+    server.addPlayer(HonestPlayer("Zero", "1.1.1.1:1"));
+    for (int i = 1; i <= 4; ++i) server.addPlayer(HonestPlayer("P" + std::to_string(i), "2.2.2." + std::to_string(i) + ":1"));
     server.postBanRequest(4, "teamkilling");
     const auto sent = PatrolOnce();
     EXPECT_EQ(sent, (Commands{"clientban", "set clientban -1", "status",
@@ -110,8 +91,8 @@ TEST_F(PatrolTest, AnInGameBanRequestIsTakenUpForItsClient) {
     EXPECT_EQ(*server.cvar("clientban"), "-1");
 
     // A plain number: the reason is "Admin.Ban"; a client already banned gets no second row.
-    server.addPlayer(Listed("P4", "2.2.2.4:1"));
-    server.addPlayer(Listed("Again", "3.3.3.3:1"));
+    server.addPlayer(HonestPlayer("P4", "2.2.2.4:1"));
+    server.addPlayer(HonestPlayer("Again", "3.3.3.3:1"));
     server.setCvar("clientban", "4");
     PatrolOnce();
     EXPECT_EQ(w.form.Bans.rowCount(), 1u);
@@ -125,16 +106,16 @@ TEST_F(PatrolTest, AnInGameBanRequestIsTakenUpForItsClient) {
 }
 
 TEST_F(PatrolTest, NothingIsRequestedWhenTheVariableIsUnknownOrReset) {
-    server.addPlayer(Listed("Zero", "1.1.1.1:1"));
+    server.addPlayer(HonestPlayer("Zero", "1.1.1.1:1"));
     EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
     server.setCvar("clientban", "");
     EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
 }
 
 TEST_F(PatrolTest, SpearheadNamesWithBlanksGoToTheCompanionMod) {
-    server.addPlayer(Listed("Alpha", "1.1.1.1:1"));
-    server.addPlayer(Listed("Beta", "1.1.1.2:1"));
-    server.addPlayer(Listed("Big Bad Wolf", "1.1.1.3:1"));
+    server.addPlayer(HonestPlayer("Alpha", "1.1.1.1:1"));
+    server.addPlayer(HonestPlayer("Beta", "1.1.1.2:1"));
+    server.addPlayer(HonestPlayer("Big Bad Wolf", "1.1.1.3:1"));
     EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"})) << "not a Spearhead server";
     w.engine.SpearheadServer = true;
     std::vector<std::int64_t> at;
@@ -153,7 +134,7 @@ TEST_F(PatrolTest, SpearheadNamesWithBlanksGoToTheCompanionMod) {
 }
 
 TEST_F(PatrolTest, TheBanWalkSurvivesTheOperatorRemovingRowsMeanwhile) {
-    server.addPlayer(Listed("Target", "5.5.5.5:1"));
+    server.addPlayer(HonestPlayer("Target", "5.5.5.5:1"));
     Ban("5.5.5.5", "first");
     Ban("5.5.5.xxx", "second");
     Ban("5.5.xxx.xxx", "third");
@@ -172,8 +153,8 @@ TEST_F(PatrolTest, TheBanWalkSurvivesTheOperatorRemovingRowsMeanwhile) {
 }
 
 TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrol) {
-    server.addPlayer(Listed("Laggy", "10.0.0.1:1", 200));
-    server.addPlayer(Listed("Neighbour", "10.0.0.12:1", 200));
+    server.addPlayer(HonestPlayer("Laggy", "10.0.0.1:1", 200));
+    server.addPlayer(HonestPlayer("Neighbour", "10.0.0.12:1", 200));
     w.form.Check2.setValue(1);
     for (int patrol = 1; patrol <= 3; ++patrol) {
         EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"})) << patrol;
@@ -187,7 +168,7 @@ TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrol) {
 }
 
 TEST_F(PatrolTest, UnusablePingSettingsSwitchTheKickOff) {
-    server.addPlayer(Listed("Laggy", "10.0.0.1:1", 999));
+    server.addPlayer(HonestPlayer("Laggy", "10.0.0.1:1", 999));
     w.form.Check2.setValue(1);
     w.form.Text5.setText("fast");
     PatrolOnce();

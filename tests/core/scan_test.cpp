@@ -6,10 +6,7 @@
 #include "penalties/penalty_tables.h"
 #include "scan/cheat_rules.h"
 #include "scan/status_line.h"
-#include "scenario.h"
-#include "support.h"
-#include "virtual_sim_server.h"
-#include "watchdog.h"
+#include "watchdog_fixture.h"
 
 namespace vorstel {
 namespace {
@@ -17,23 +14,11 @@ namespace {
 using Commands = std::vector<std::string>;
 using test::Started;
 
-sim::Player Honest(std::string name, std::string address, int ping = 50) {
-    sim::Player p;
-    p.name = std::move(name);
-    p.address = std::move(address);
-    p.ping = ping;
-    p.rate = 25000;
-    p.vars = {{"name", p.name}, {"rate", "25000"}, {"dm_playermodel", "allied_airborne"},
-              {"dm_playergermanmodel", "german_wehrmacht_soldier"}, {"r_farplane", "0"}, {"r_novis", "0"}};
-    return p;
-}
+using test::HonestPlayer;
 
-class ScanTest : public ::testing::Test {
+class ScanTest : public test::WatchdogTest {
 protected:
-    ScanTest() : server(reactor, sim::Scenario{}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
-        calendar.current = {2026, 12, 5, 21, 7, 0};
-        w.Startup();
-    }
+    ScanTest() { w.Startup(); }
 
     // One scan of the server's current listing, as the engine would run it.
     Commands ScanOnce() {
@@ -55,14 +40,6 @@ protected:
         return rows;
     }
     std::string Log() { return test::ReadFile(dir / "vorstel.log"); }
-
-    VirtualReactor reactor;
-    sim::VirtualSimServer server;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    test::TempDir dir;
-    Watchdog w;
 };
 
 TEST(ParseStatusLine, CutsTheColumnsAsTheServerWritesThem) {
@@ -119,11 +96,11 @@ TEST_F(ScanTest, ListingsOfFiveAndSixPieces) {
 }
 
 TEST_F(ScanTest, EveryListedPlayerIsDumpedAndShown) {
-    server.addPlayer(Honest("Big Bad Wolf", "81.34.56.78:12203"));
-    auto connecting = Honest("New Guy", "10.0.0.9:12203");
+    server.addPlayer(HonestPlayer("Big Bad Wolf", "81.34.56.78:12203"));
+    auto connecting = HonestPlayer("New Guy", "10.0.0.9:12203");
     connecting.state = sim::ClientState::Connecting;
     server.addPlayer(connecting);
-    auto zombie = Honest("Ghost", "10.0.0.10:12203");
+    auto zombie = HonestPlayer("Ghost", "10.0.0.10:12203");
     zombie.state = sim::ClientState::Zombie;
     server.addPlayer(zombie);
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Big Bad Wolf", "dumpuser \"New Guy"}));
@@ -135,8 +112,8 @@ TEST_F(ScanTest, EveryListedPlayerIsDumpedAndShown) {
 }
 
 TEST_F(ScanTest, APlayerWhoseDumpNeverComesIsPassedOver) {
-    server.addPlayer(Honest("Alice", "10.0.0.5:1"));
-    server.addPlayer(Honest("Bob", "10.0.0.6:1"));
+    server.addPlayer(HonestPlayer("Alice", "10.0.0.5:1"));
+    server.addPlayer(HonestPlayer("Bob", "10.0.0.6:1"));
     sim::Faults f;
     f.dropNext = 2;  // the status reply arrives; Alice's dump is lost... after the status
     server.setFaults(f);
@@ -160,7 +137,7 @@ TEST_F(ScanTest, APlayerWhoseDumpNeverComesIsPassedOver) {
 }
 
 TEST_F(ScanTest, CheatRulesFireOnTheLowercasedDump) {
-    auto p = Honest("Kr4nk", "93.184.12.9:1");
+    auto p = HonestPlayer("Kr4nk", "93.184.12.9:1");
     p.setVar("R_NoVis", "10");             // a value that merely begins with 1
     p.setVar("r_farplane", "hacked");      // clearview and modified binaries at once
     p.setVar("dm_playermodel", "TieDie");  // with the german model: one aimbot detection
@@ -186,7 +163,7 @@ TEST_F(ScanTest, CheatRulesFireOnTheLowercasedDump) {
 }
 
 TEST_F(ScanTest, ClearviewLooksAtTheValuesBeginning) {
-    auto p = Honest("Half", "1.1.1.1:1");
+    auto p = HonestPlayer("Half", "1.1.1.1:1");
     p.setVar("r_farplane", "0.5");
     server.addPlayer(p);
     EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Half"});
@@ -195,12 +172,12 @@ TEST_F(ScanTest, ClearviewLooksAtTheValuesBeginning) {
 }
 
 TEST_F(ScanTest, MacClientsAreExemptFromTheRulesButNotFromThePrivateChecks) {
-    auto mac = Honest("Mac", "1.1.1.1:1");
+    auto mac = HonestPlayer("Mac", "1.1.1.1:1");
     mac.setVar("version", "Medal of Honor 1.11 macos-ppc");
     mac.setVar("cg_3rd_person", "1");
     mac.setVar("password", "myword");
     server.addPlayer(mac);
-    auto pc = Honest("Pc", "2.2.2.2:1");
+    auto pc = HonestPlayer("Pc", "2.2.2.2:1");
     pc.setVar("cg_3rd_person", "1");
     server.addPlayer(pc);
     w.form.Check1.setValue(1);
@@ -212,7 +189,7 @@ TEST_F(ScanTest, MacClientsAreExemptFromTheRulesButNotFromThePrivateChecks) {
 
 TEST_F(ScanTest, OnlyTheFirstMatchingSuspiciousSkinIsReported) {
     std::ofstream(dir / "skins.txt", std::ios::binary) << "  TIEDIE \r\nGerman_Wehrmacht_Soldier\r\nallied_airborne\r\n";
-    auto p = Honest("Glow", "1.1.1.1:1");
+    auto p = HonestPlayer("Glow", "1.1.1.1:1");
     server.addPlayer(p);
     w.form.Penalty(PenaltyRow::GlowingSkins).Ban->setValue(true);
     w.form.Penalty(PenaltyRow::GlowingSkins).Days->setText("7");
@@ -226,14 +203,14 @@ TEST_F(ScanTest, OnlyTheFirstMatchingSuspiciousSkinIsReported) {
 
 TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
     std::ofstream(dir / "reserved.txt", std::ios::binary) << "allied_pilot\r\nallied_airborne\r\ngerman_wehrmacht_soldier\r\n";
-    auto member = Honest("[MyClan]Boss", "1.1.1.1:1");
+    auto member = HonestPlayer("[MyClan]Boss", "1.1.1.1:1");
     member.setVar("password", "MyWord");
     server.addPlayer(member);                                          // both marks: nothing
-    auto sneaky = Honest("Sneaky", "2.2.2.2:1");
+    auto sneaky = HonestPlayer("Sneaky", "2.2.2.2:1");
     sneaky.setVar("password", "myword");
     server.addPlayer(sneaky);                                          // password only
-    server.addPlayer(Honest("[myclan]Lazy", "3.3.3.3:1"));             // tag only
-    server.addPlayer(Honest("Public", "4.4.4.4:1"));                   // neither
+    server.addPlayer(HonestPlayer("[myclan]Lazy", "3.3.3.3:1"));             // tag only
+    server.addPlayer(HonestPlayer("Public", "4.4.4.4:1"));                   // neither
     w.form.Check1.setValue(1);
     w.form.Check5.setValue(1);
     const auto sent = ScanOnce();
@@ -256,10 +233,10 @@ TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
 }
 
 TEST_F(ScanTest, PrivateModeCountsDownThenKicksWithoutAWord) {
-    auto member = Honest("Member", "1.1.1.1:1");
+    auto member = HonestPlayer("Member", "1.1.1.1:1");
     member.setVar("password", "MyWord");
     server.addPlayer(member);
-    server.addPlayer(Honest("Guest", "2.2.2.2:1"));
+    server.addPlayer(HonestPlayer("Guest", "2.2.2.2:1"));
     std::vector<std::pair<std::int64_t, std::string>> said;
     server.onCommand = [&](const sim::ReceivedCommand& c) { said.emplace_back(c.atMs, c.line); };
     const auto t0 = reactor.nowMs();
@@ -283,7 +260,7 @@ TEST_F(ScanTest, PrivateModeCountsDownThenKicksWithoutAWord) {
 }
 
 TEST_F(ScanTest, ResponsesFillTheTemplateInOrder) {
-    auto p = Honest("$IP", "5.6.7.8:1");
+    auto p = HonestPlayer("$IP", "5.6.7.8:1");
     p.setVar("r_lightmap", "1");
     server.addPlayer(p);
     w.form.Alert3.setText("$Name $name $cheat $ip $IP");
@@ -307,7 +284,7 @@ TEST_F(ScanTest, ResponsesFillTheTemplateInOrder) {
 }
 
 TEST_F(ScanTest, SilentModeOnlyLogsAndNoLoggingStillPunishes) {
-    auto p = Honest("Cheater", "5.6.7.8:1");
+    auto p = HonestPlayer("Cheater", "5.6.7.8:1");
     p.setVar("cg_3rd_person", "1");
     server.addPlayer(p);
     w.form.Silent.setValue(1);
@@ -322,10 +299,10 @@ TEST_F(ScanTest, SilentModeOnlyLogsAndNoLoggingStillPunishes) {
 }
 
 TEST_F(ScanTest, NonOptimizedConnectionsAreWarnedEveryScan) {
-    auto slow = Honest("Modem", "5.6.7.8:1", 40);
+    auto slow = HonestPlayer("Modem", "5.6.7.8:1", 40);
     slow.rate = 5000;
     server.addPlayer(slow);
-    auto fine = Honest("Fast", "5.6.7.9:1", 40);
+    auto fine = HonestPlayer("Fast", "5.6.7.9:1", 40);
     fine.rate = 5001;
     server.addPlayer(fine);
     const Commands expected{"dumpuser \"Modem", "say Warning: Possible non-optimized connection - Player: Modem",
@@ -342,7 +319,7 @@ protected:
 };
 
 TEST_F(EscalationTest, WarningsBecomeKicksAndKicksBans) {
-    auto p = Honest("Repeat", "10.0.0.7:1");
+    auto p = HonestPlayer("Repeat", "10.0.0.7:1");
     p.setVar("r_lightmap", "1");
     server.addPlayer(p);
     w.form.Penalty(PenaltyRow::WhiteWalls).Kick->setValue(true);
@@ -357,7 +334,7 @@ TEST_F(EscalationTest, WarningsBecomeKicksAndKicksBans) {
 }
 
 TEST_F(EscalationTest, TheWarningThresholdAsTyped) {
-    server.addPlayer(Honest("Warned", "10.0.0.7:1"));
+    server.addPlayer(HonestPlayer("Warned", "10.0.0.7:1"));
     for (int i = 0; i < 4; ++i) {
         Add(w.form.Warnings, "10.0.0.7", "w" + std::to_string(i));
         Add(w.form.Warnings, "10.0.0." + std::to_string(i), "other");
@@ -386,7 +363,7 @@ TEST_F(EscalationTest, PassesConvertEveryFullSetAndKeepTheRest) {
 }
 
 TEST_F(EscalationTest, UnusableThresholdsSwitchTheirStepOffAndSaySoOnce) {
-    server.addPlayer(Honest("Warned", "10.0.0.7:1"));
+    server.addPlayer(HonestPlayer("Warned", "10.0.0.7:1"));
     Add(w.form.Warnings, "10.0.0.7", "w");
     for (const char* bad : {"", "two", "40000", "102"}) {
         w.form.AcWarns.setText(bad);

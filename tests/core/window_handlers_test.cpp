@@ -2,10 +2,7 @@
 // the interval boxes (in virtual time against the simulated server) and the patrol floor.
 #include <gtest/gtest.h>
 
-#include "scenario.h"
-#include "support.h"
-#include "virtual_sim_server.h"
-#include "watchdog.h"
+#include "watchdog_fixture.h"
 
 namespace vorstel {
 namespace {
@@ -20,19 +17,10 @@ player Alice
 end
 )";
 
-class WindowHandlersTest : public ::testing::Test {
+class WindowHandlersTest : public test::WatchdogTest {
 protected:
-    WindowHandlersTest()
-        : server(reactor, *sim::ParseScenario(kScenario).scenario), w({reactor, desktop, dialogs, calendar}, dir.path()) {
-        calendar.current = {2026, 12, 5, 21, 7, 0};
-        w.Startup();
-    }
+    WindowHandlersTest() : WatchdogTest(kScenario) { w.Startup(); }
 
-    std::vector<std::string> Received() {
-        auto c = server.commands();
-        server.clearReceived();
-        return c;
-    }
     // Started and past the warm-up and the first scan and patrol: the engine idles between ticks.
     void Monitor() {
         w.form.Command1.click();
@@ -42,14 +30,6 @@ protected:
         Received();
     }
     std::string Edit(const std::string& file) const { return "edit:" + (dir.path() / file).string(); }
-
-    VirtualReactor reactor;
-    sim::VirtualSimServer server;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    test::TempDir dir;
-    Watchdog w;
 };
 
 TEST_F(WindowHandlersTest, LinksOpenTheirFilesInTheEditor) {

@@ -104,27 +104,20 @@ void OperatorActions::Command7_Click() {
     for (auto* e : std::initializer_list<Element*>{&f.Command7, &f.Command8, &f.Command9}) e->setVisible(false);
 }
 
-void OperatorActions::Command14_Click() {
+// The selected row becomes an indefinite ban; its own reason and date are not carried over.
+void OperatorActions::ConvertToBan(Table& table, Button& remove, Button& convert) {
     auto& f = w_.form;
-    if (auto index = f.Warnings.selectedIndex()) {
-        const auto row = PenaltyAt(f.Warnings, *index);
+    if (auto index = table.selectedIndex()) {
+        const auto row = PenaltyAt(table, *index);
         AddBan(f.Bans, w_.calendar(), row.IP, row.Name, "Admin. Ban", std::nullopt);
-        f.Warnings.removeAtIndex(*index);
+        table.removeAtIndex(*index);
     }
-    f.Command11.setVisible(false);
-    f.Command14.setVisible(false);
+    remove.setVisible(false);
+    convert.setVisible(false);
 }
 
-void OperatorActions::Command15_Click() {
-    auto& f = w_.form;
-    if (auto index = f.Kicks.selectedIndex()) {
-        const auto row = PenaltyAt(f.Kicks, *index);
-        AddBan(f.Bans, w_.calendar(), row.IP, row.Name, "Admin. Ban", std::nullopt);
-        f.Kicks.removeAtIndex(*index);
-    }
-    f.Command10.setVisible(false);
-    f.Command15.setVisible(false);
-}
+void OperatorActions::Command14_Click() { ConvertToBan(w_.form.Warnings, w_.form.Command11, w_.form.Command14); }
+void OperatorActions::Command15_Click() { ConvertToBan(w_.form.Kicks, w_.form.Command10, w_.form.Command15); }
 
 void OperatorActions::Widen(int keptParts, const char* action) {
     auto& f = w_.form;

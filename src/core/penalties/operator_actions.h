@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "../form/elements.h"
+#include "../form/table.h"
 #include "../runtime/task.h"
 
 namespace vorstel {
@@ -31,6 +33,7 @@ public:
 
 private:
     void RemovePlayerAndKick(const std::string& clientNumber);
+    void ConvertToBan(Table& table, Button& remove, Button& convert);
     void HidePlayerActions();
     void Widen(int keptParts, const char* action);
     void Refuse(const std::string& title, const std::string& text);
