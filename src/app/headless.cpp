@@ -1,40 +1,44 @@
 #include "headless.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QDir>
-#include <QSocketNotifier>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <deque>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "command_line.h"
 #include "config/settings.h"
 #include "penalties/penalty_tables.h"
-#include "qt_reactor.h"
 #include "runtime/text.h"
-#include "termination.h"
 #include "watchdog.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <unistd.h>
+
+#include "posix_reactor.h"
 #endif
 
 namespace vorstel {
 
+#ifndef _WIN32
 namespace {
 
-enum class Level { Quiet, Normal, Verbose };
+using Level = Verbosity;
 
 class LocalClock : public Calendar {
 public:
     LocalDateTime now() const override {
-        const auto t = QDateTime::currentDateTime();
-        const auto d = t.date();
-        const auto h = t.time();
-        return {d.year(), d.month(), d.day(), h.hour(), h.minute(), h.second()};
+        const std::time_t t = std::time(nullptr);
+        std::tm local{};
+        ::localtime_r(&t, &local);
+        return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
     }
 };
 
@@ -111,6 +115,34 @@ std::string OneLine(const std::string& text) {
     return s;
 }
 
+// The terminal speaks UTF-8, the server Latin-1: what has no Latin-1 form becomes '?'. Bytes
+// that are no UTF-8 pass as they are, for a terminal that is Latin-1 itself.
+std::string Latin1FromTerminal(std::string_view utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        int more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        if (more == 0 || i + more >= utf8.size()) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        bool valid = true;
+        std::uint32_t code = c & (0x3F >> more);
+        for (int k = 1; k <= more; ++k) {
+            const auto t = static_cast<unsigned char>(utf8[i + k]);
+            if ((t & 0xC0) != 0x80) valid = false;
+            code = (code << 6) | (t & 0x3F);
+        }
+        if (!valid) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        out += code <= 0xFF ? static_cast<char>(code) : '?';
+        i += more;
+    }
+    return out;
+}
+
 // Every message box has an answer that the command line settles; the boxes that mean the
 // server cannot be watched end the process.
 class HeadlessDialogs : public Dialogs {
@@ -180,11 +212,9 @@ private:
 class HeadlessService {
 public:
     explicit HeadlessService(const CommandLine& options)
-        : report_(clock_, options.parser.isSet(options.quiet)     ? Level::Quiet
-                          : options.parser.isSet(options.verbose) ? Level::Verbose
-                                                                  : Level::Normal),
-          dialogs_(report_, options.parser.isSet(options.forceClaim)),
-          watchdog_({reactor_, desktop_, dialogs_, clock_}, QDir::currentPath().toStdString()) {
+        : report_(clock_, options.verbosity),
+          dialogs_(report_, options.forceClaim),
+          watchdog_({reactor_, desktop_, dialogs_, clock_}, std::filesystem::current_path()) {
         dialogs_.onFatal = [this](int status, const std::string& title) {
             // After the claim has given up and stopped the engine, so that the shutdown does
             // not release a marker that another monitor holds.
@@ -193,6 +223,7 @@ public:
     }
 
     ~HeadlessService() { watchdog_.scope.clear(); }  // cycles cut short, while all they use still exists
+    PosixReactor& reactor() { return reactor_; }
 
     void Start() {
         const bool settingsFound = std::filesystem::exists(watchdog_.workdir() / kSettingsFile);
@@ -212,9 +243,7 @@ public:
             watchdog_.Timer3->setInterval(Engine::kWarmUpPeriod);
             watchdog_.Timer3->start();
         }
-#ifndef _WIN32
         if (::isatty(STDIN_FILENO)) ReadConsole();
-#endif
     }
 
     // The orderly shutdown, once; the first status asked for is the one the process ends with.
@@ -237,7 +266,7 @@ private:
         }
         report_(Level::Quiet, status_ == kExitOk ? std::string("stopped") : "stopped: " + why_);
         if (status_ != kExitOk) std::fprintf(stderr, "vorstel: %s\n", why_.c_str());
-        QCoreApplication::exit(status_);
+        reactor_.quit(status_);
     }
 
     std::string Why(int status, const std::string& title) const {
@@ -315,23 +344,21 @@ private:
         return "client " + number;
     }
 
-#ifndef _WIN32
     // The mini console on a terminal: each line typed goes out as the operator's command when
     // the window would let him type it.
     void ReadConsole() {
-        stdin_ = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
-        QObject::connect(stdin_.get(), &QSocketNotifier::activated, [this] {
+        reactor_.watch(STDIN_FILENO, [this] {
             char buffer[4096];
             const auto n = ::read(STDIN_FILENO, buffer, sizeof buffer);
             if (n <= 0) {
-                stdin_->setEnabled(false);
+                reactor_.unwatch(STDIN_FILENO);  // end of input: the watchdog carries on
                 return;
             }
             typed_.append(buffer, static_cast<std::size_t>(n));
             for (auto end = typed_.find('\n'); end != std::string::npos; end = typed_.find('\n')) {
-                const QString line = QString::fromLocal8Bit(typed_.data(), static_cast<qsizetype>(end)).trimmed();
+                std::string line = TrimSpaces(Latin1FromTerminal(typed_.substr(0, end)));
                 typed_.erase(0, end + 1);
-                if (!line.isEmpty()) lines_.push_back(line.toLatin1().toStdString());
+                if (!line.empty()) lines_.push_back(std::move(line));
             }
             FeedConsole();
         });
@@ -351,14 +378,12 @@ private:
         }
     }
 
-    std::unique_ptr<QSocketNotifier> stdin_;
     std::string typed_;
     std::deque<std::string> lines_;
-#endif
 
     LocalClock clock_;
     Report report_;
-    QtReactor reactor_;
+    PosixReactor reactor_;
     NoDesktop desktop_;
     HeadlessDialogs dialogs_;
     Watchdog watchdog_;
@@ -372,24 +397,65 @@ private:
     std::string why_;
 };
 
+// SIGINT and SIGTERM become a byte on a pipe that the loop watches.
+int signalPipe[2] = {-1, -1};
+
+void WriteSignalByte(int) {
+    const int saved = errno;
+    const char c = 1;
+    [[maybe_unused]] auto n = ::write(signalPipe[1], &c, 1);
+    errno = saved;
+}
+
+bool OnTerminationRequest(PosixReactor& reactor, std::function<void()> handler) {
+    if (::pipe(signalPipe) != 0) return false;
+    for (int fd : signalPipe) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    }
+    reactor.watch(signalPipe[0], [handler = std::move(handler)] {
+        char drain[16];
+        while (::read(signalPipe[0], drain, sizeof drain) > 0) {
+        }
+        handler();
+    });
+    struct sigaction action {};
+    action.sa_handler = WriteSignalByte;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A reader that goes away (a closed pipe to a pager or logger) must not kill the service.
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
 }  // namespace
 
-int RunWithoutDisplay(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("vorstel");
-    QCoreApplication::setApplicationVersion(kVersion);
-    CommandLine options;
-    if (const int status = options.Process(QCoreApplication::arguments()); status >= 0) return status;
-    if (!options.parser.isSet(options.headless)) {
-        std::fprintf(stderr, "vorstel: this needs a display; add --headless to run without one\n");
-        return kExitUsage;
-    }
-    if (!options.EnterWorkdir()) return kExitUsage;
+int HeadlessMain(int argc, char* argv[]) {
+    std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (std::find(arguments.begin(), arguments.end(), "--headless") == arguments.end())
+        arguments.insert(arguments.begin(), "--headless");
+    const CommandLine options = ParseCommandLine(arguments);
+    if (const auto status = Settle(options)) return *status;
+    if (!EnterWorkdir(options)) return kExitUsage;
 
     HeadlessService service(options);
-    OnTerminationRequest([&service] { service.Stop(kExitOk, {}); });
+    if (!OnTerminationRequest(service.reactor(), [&service] { service.Stop(kExitOk, {}); })) {
+        std::fputs("vorstel: cannot catch SIGINT and SIGTERM\n", stderr);
+        return kExitUsage;
+    }
     service.Start();
-    return app.exec();
+    return service.reactor().run();
 }
+
+#else
+
+int HeadlessMain(int, char*[]) {
+    std::fputs("vorstel: --headless is not available on this system yet\n", stderr);
+    return kExitUsage;
+}
+
+#endif
 
 }  // namespace vorstel

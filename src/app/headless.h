@@ -1,10 +1,11 @@
 #pragma once
-// vorstel without a window: the same watchdog on a QCoreApplication, for a server machine
-// without a desktop. Links Qt Core and Network only.
+// vorstel without a window: the same watchdog on a plain poll() loop, for a server machine
+// without a desktop. Needs no toolkit at all; POSIX systems only.
 namespace vorstel {
 
-// Runs everything that needs no display: --headless, and --help or --version of either mode.
-// Creates its own QCoreApplication; returns the process's exit status.
-int RunWithoutDisplay(int argc, char* argv[]);
+// The whole headless program: the command line (--headless implied), the working directory,
+// then monitoring until SIGINT or SIGTERM or a server that cannot be watched. Returns the
+// process's exit status.
+int HeadlessMain(int argc, char* argv[]);
 
 }  // namespace vorstel

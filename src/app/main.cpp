@@ -2,6 +2,13 @@
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "command_line.h"
 #include "headless.h"
@@ -11,9 +18,37 @@
 #include "qt_reactor.h"
 #include "termination.h"
 
+namespace {
+
+// Headless, the program becomes vorstel-headless, installed beside it: the same process,
+// without the window's libraries in memory. Returns only when there is none to become.
+void BecomeHeadlessProgram(char* argv[]) {
+#ifndef _WIN32
+    std::error_code ec;
+    std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        const std::string invoked = argv[0] ? argv[0] : "";
+        if (invoked.find('/') == std::string::npos) return;
+        self = invoked;
+    }
+    std::string headless = (self.parent_path() / "vorstel-headless").string();
+    argv[0] = headless.data();
+    ::execv(headless.c_str(), argv);
+#else
+    (void)argv;
+#endif
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     // Decided before any application object exists: a QApplication needs a display.
-    if (vorstel::NeedsNoDisplay(argc, argv)) return vorstel::RunWithoutDisplay(argc, argv);
+    if (vorstel::NeedsNoDisplay(argc, argv)) {
+        const auto options = vorstel::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        if (const auto status = vorstel::Settle(options)) return *status;
+        BecomeHeadlessProgram(argv);
+        return vorstel::HeadlessMain(argc, argv);  // the same, with the window's libraries loaded
+    }
     if (vorstel::DisplayMissing(argc, argv)) {
         std::fputs("vorstel: no display to open the window on; add --headless to run without one\n", stderr);
         return vorstel::kExitUsage;
@@ -25,9 +60,12 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName("vorstel");  // ties the window to data/vorstel.desktop and its icon
     QApplication::setWindowIcon(vorstel::AppIcon());
 
-    vorstel::CommandLine options;
-    if (const int status = options.Process(QApplication::arguments()); status >= 0) return status;
-    if (!options.EnterWorkdir()) return vorstel::kExitUsage;
+    // What Qt left of the arguments, once it took its own (-platform, -style, ...).
+    std::vector<std::string> arguments;
+    for (const auto& a : QApplication::arguments().mid(1)) arguments.push_back(a.toLocal8Bit().toStdString());
+    const auto options = vorstel::ParseCommandLine(arguments);
+    if (const auto status = vorstel::Settle(options)) return *status;
+    if (!vorstel::EnterWorkdir(options)) return vorstel::kExitUsage;
 
     vorstel::QtReactor reactor;
     vorstel::QtDesktop desktop;
