@@ -6,10 +6,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUdpSocket>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -65,11 +67,11 @@ std::vector<std::string> Commands(const QString& serverOutput) {
 class Headless {
 public:
     // `terminal`: a descriptor that becomes the program's standard input, or -1 for none.
-    Headless(const QString& dir, QStringList extra = {}, int terminal = -1) {
+    Headless(const QString& dir, QStringList extra = {}, int terminal = -1, const QString& program = VORSTEL_APP_PATH) {
         auto env = QProcessEnvironment::systemEnvironment();
         for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
         process_.setProcessEnvironment(env);
-        process_.setProgram(VORSTEL_APP_PATH);
+        process_.setProgram(program);
         process_.setArguments(QStringList{"--headless", "--workdir", dir} + extra);
         if (terminal >= 0) process_.setChildProcessModifier([terminal] { ::dup2(terminal, STDIN_FILENO); });
         process_.start();
@@ -83,6 +85,11 @@ public:
     }
 
     bool started() const { return started_; }
+    // The executable the process runs now, as the system sees it.
+    std::string Executable() const {
+        std::error_code ec;
+        return std::filesystem::read_symlink("/proc/" + std::to_string(process_.processId()) + "/exe", ec).string();
+    }
     QString Output() {
         out_ += QString::fromUtf8(process_.readAllStandardOutput());
         return out_;
@@ -253,6 +260,30 @@ TEST_F(HeadlessTest, ALineTypedOnTheTerminalIsSentAndItsReplyPrinted) {
     EXPECT_EQ(app.Finish(10000), 0);
     ::close(master);
     EXPECT_TRUE(InOrder(Commands(server->Output()), {"g_motd"}));
+}
+
+TEST_F(HeadlessTest, BecomesTheProgramWithoutTheWindowOrRunsInPlaceWhenThereIsNone) {
+    QUdpSocket silent;  // takes requests and never answers
+    ASSERT_TRUE(silent.bind(QHostAddress::LocalHost, 0));
+    WriteSettings(dir.path(), silent.localPort());
+    auto executableBecomes = [](Headless& app, const std::string& name) {
+        return WaitFor([&] { return std::filesystem::path(app.Executable()).filename() == name; }, 2000);
+    };
+    {
+        Headless app(dir.path());
+        ASSERT_TRUE(app.started());
+        EXPECT_TRUE(executableBecomes(app, "vorstel-headless")) << app.Executable();
+        EXPECT_EQ(app.Finish(10000), 4);
+    }
+    // A copy of vorstel alone, as when only it was installed.
+    const auto alone = std::filesystem::path(dir.path().toStdString()) / "bin" / "vorstel";
+    std::filesystem::create_directories(alone.parent_path());
+    std::filesystem::copy_file(VORSTEL_APP_PATH, alone);
+    Headless app(dir.path(), {}, -1, QString::fromStdString(alone.string()));
+    ASSERT_TRUE(app.started());
+    EXPECT_TRUE(executableBecomes(app, "vorstel")) << app.Executable();
+    EXPECT_EQ(app.Finish(10000), 4);
+    EXPECT_TRUE(app.Output().contains("message: Server offline! Server is not responding!"));
 }
 
 TEST(HeadlessCommandLine, HelpVersionAndBadOptionsNeedNoDisplay) {

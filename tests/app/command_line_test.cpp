@@ -1,0 +1,45 @@
+// The command line shared by the window and the headless program.
+#include <gtest/gtest.h>
+
+#include "command_line.h"
+
+namespace vorstel {
+namespace {
+
+TEST(CommandLine, HeadlessOptions) {
+    const auto c = ParseCommandLine({"--headless", "--workdir", "/srv/mohaa", "--force-claim", "-q"});
+    EXPECT_EQ(c.error, "");
+    EXPECT_TRUE(c.headless);
+    EXPECT_EQ(c.workdir, "/srv/mohaa");
+    EXPECT_TRUE(c.forceClaim);
+    EXPECT_EQ(c.verbosity, Verbosity::Quiet);
+    EXPECT_EQ(ParseCommandLine({"--headless", "--workdir=/x y", "--verbose"}).workdir, "/x y");
+    EXPECT_EQ(ParseCommandLine({"--headless", "--verbose"}).verbosity, Verbosity::Verbose);
+}
+
+TEST(CommandLine, WhatCannotBeUsedIsRefusedWithItsReason) {
+    EXPECT_EQ(ParseCommandLine({"--workdir"}).error, "--workdir needs a directory");
+    EXPECT_EQ(ParseCommandLine({"--headles"}).error, "unknown option '--headles'");
+    EXPECT_EQ(ParseCommandLine({"--headless", "status"}).error, "unexpected argument 'status'");
+    EXPECT_EQ(ParseCommandLine({"--quiet"}).error, "--quiet works only with --headless");
+    EXPECT_EQ(ParseCommandLine({"--force-claim"}).error, "--force-claim works only with --headless");
+    EXPECT_EQ(ParseCommandLine({"--headless", "-q", "--verbose"}).error, "--quiet and --verbose exclude each other");
+    // Help wins over what else is wrong but unknown options.
+    EXPECT_TRUE(ParseCommandLine({"--quiet", "--help"}).help);
+    EXPECT_EQ(ParseCommandLine({"--help", "--nonsense"}).error, "unknown option '--nonsense'");
+}
+
+TEST(CommandLine, OnlyHeadlessHelpAndVersionGoWithoutADisplay) {
+    auto needs = [](std::vector<const char*> args) {
+        args.insert(args.begin(), "vorstel");
+        return NeedsNoDisplay(static_cast<int>(args.size()), const_cast<char**>(args.data()));
+    };
+    EXPECT_TRUE(needs({"--headless"}));
+    EXPECT_TRUE(needs({"--workdir", "d", "-v"}));
+    EXPECT_FALSE(needs({}));
+    EXPECT_FALSE(needs({"--workdir", "--headless"}));  // a directory of that name
+    EXPECT_FALSE(needs({"-platform", "offscreen"}));
+}
+
+}  // namespace
+}  // namespace vorstel
