@@ -343,3 +343,34 @@ TEST(ServerInfo, ParsesTheStatusQueryAndFindsTheNextMap) {
 
 }  // namespace
 }  // namespace vorstel
+
+namespace vorstel {
+namespace {
+
+// Servers that differ from the original: values with a colour code after them, and unknown
+// names answered with nothing at all.
+TEST_F(MonitoringTest, ColourCodedValuesAreNotTheValuesTheRulesLookFor) {
+    sim::Variants v;
+    v.colourCodes = true;
+    server.setVariants(v);
+    server.setCvar("sv_vorstel", "0");
+    dialogs.answers = {MessageAnswer::Yes};
+    WarmUp();
+    // "0^7" is not "0": the marker reads as held, and the cheat switch as not disabled.
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Already Monitored!"}));
+    EXPECT_EQ(w.form.Label23.caption(), "Cheats - Enabled!!");
+    EXPECT_EQ(w.form.Label25.caption(), "ModVorstel - Running");
+}
+
+TEST_F(MonitoringTest, SilentUnknownNamesReadAsMissing) {
+    sim::Variants v;
+    v.silentUnknown = true;
+    server.setVariants(v);
+    WarmUp();
+    EXPECT_EQ(Received(), Join({"sv_vorstel", "set sv_vorstel 0", "sv_vorstel", "set sv_vorstel 1"}, WarmUpCommands()));
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(w.form.Label26.caption(), "DMz Dogtag - Not Running");
+}
+
+}  // namespace
+}  // namespace vorstel

@@ -261,3 +261,40 @@ TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {
 
 }  // namespace
 }  // namespace vorstel
+
+namespace vorstel {
+namespace {
+
+TEST_F(PatrolTest, ACountOfOneKicksAtTheSecondPatrolEvenInSilentMode) {
+    server.addPlayer(HonestPlayer("Laggy", "10.0.0.1:1", 300));
+    w.form.Check2.setValue(1);
+    w.form.Text6.setText("1");
+    w.form.Silent.setValue(1);
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status",
+                                      "say Ping Kick: Ping>160 on 1 consecutive scans - Player: Laggy", "clientkick 0"}));
+}
+
+TEST_F(ActionsTest, ATimedBanIsLastLoadedTheDayBeforeItEnds) {
+    SelectPlayer("4", "Timed", "1.2.3.4");
+    w.form.Text2.setText("7");
+    w.form.Command6.click();
+    Run();
+    Started<int> shutdown(w.scope, [](Watchdog& wd) -> Task<int> {
+        co_await wd.Shutdown();
+        co_return 0;
+    }(w));
+    reactor.runUntil([&] { return shutdown.done(); });
+    const auto bansAfterStartOn = [&](int day) {
+        FixedCalendar later;
+        later.current = {2026, 12, day, 9, 0, 0};
+        Watchdog next({reactor, desktop, dialogs, later}, dir.path());
+        next.Startup();
+        return next.form.Bans.rowCount();
+    };
+    EXPECT_EQ(bansAfterStartOn(11), 1u);
+    EXPECT_EQ(bansAfterStartOn(12), 0u);
+}
+
+}  // namespace
+}  // namespace vorstel

@@ -384,3 +384,28 @@ TEST_F(EscalationTest, UnusableThresholdsSwitchTheirStepOffAndSaySoOnce) {
 
 }  // namespace
 }  // namespace vorstel
+
+namespace vorstel {
+namespace {
+
+// Monitoring ended in the middle of a scan (by closing the window, say; the Stop button is
+// greyed while requests run): the server is released and the scan ends early, leaving the
+// engine stopped.
+TEST_F(ScanTest, StopDuringAScanReleasesTheServerAndEndsTheScan) {
+    for (int i = 0; i < 5; ++i) server.addPlayer(HonestPlayer("P" + std::to_string(i), "1.1.1." + std::to_string(i) + ":1"));
+    w.form.Command1.click();
+    reactor.runUntil([&] {
+        const auto sent = server.commands();
+        return !sent.empty() && sent.back() == "dumpuser \"P1";
+    });
+    server.clearReceived();
+    w.monitoring.Command13_Click();
+    reactor.advance(30000);
+    EXPECT_EQ(server.commands(), (Commands{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
+    EXPECT_FALSE(w.Timer3->isActive());
+    EXPECT_EQ(w.form.Command1.caption(), "Start");
+    EXPECT_EQ(*server.cvar("sv_vorstel"), "0");
+}
+
+}  // namespace
+}  // namespace vorstel

@@ -3,11 +3,13 @@
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QFile>
 #include <QProcess>
 
 #include "processes.h"
 #include "qt_reactor.h"
 #include "support.h"
+#include "config/settings.h"
 #include "watchdog.h"
 
 namespace vorstel {
@@ -88,6 +90,47 @@ TEST(VorstelBinary, EndsInOrderOnSigterm) {
     ASSERT_TRUE(app.waitForFinished(5000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().toStdString();
+}
+
+// The window with "Scan on Start" saved: it claims and warms up by itself, and releases the
+// server when it is told to end.
+TEST(VorstelBinary, ScanOnStartClaimsWarmsUpAndReleasesAtSigterm) {
+    SimServerProcess server;
+    ASSERT_NE(server.port(), 0);
+    QTemporaryDir dir;
+    Form1 settings;
+    settings.txtPORT.setText(std::to_string(server.port()));
+    settings.SoS.setValue(1);
+    ASSERT_TRUE(SaveSettings(settings, dir.path().toStdString()));
+
+    QProcess app;
+    app.setProgram(VORSTEL_APP_PATH);
+    app.setArguments({"--workdir", dir.path()});
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    app.setProcessEnvironment(env);
+    app.start();
+    ASSERT_TRUE(app.waitForStarted(5000));
+    ASSERT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue hacked"); }, 20000))
+        << server.Output().toStdString();
+    const QString warmUp = server.Output();
+    QStringList sent;
+    for (const auto& line : warmUp.split('\n', Qt::SkipEmptyParts)) sent << line.section(' ', 2);
+    const QStringList expected = {"sv_vorstel", "set sv_vorstel 0", "sv_vorstel", "set sv_vorstel 1", "version",
+                                  "cheats", "versionvorstel", "dmzdogtagversion", "getstatus"};
+    ASSERT_GE(sent.size(), expected.size() + 1);
+    EXPECT_EQ(sent.mid(1, expected.size()), expected) << warmUp.toStdString();  // after "listening on"
+
+    app.terminate();
+    ASSERT_TRUE(app.waitForFinished(30000));
+    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue 0"); }, 5000));
+    const QString all = server.Output();
+    const auto release = all.lastIndexOf("set sv_vorstel 0");
+    ASSERT_GT(release, all.indexOf("set resetvalue hacked"));
+    EXPECT_TRUE(all.indexOf("set nextmap \"\"", release) > release);
+    EXPECT_TRUE(all.lastIndexOf("set resetvalue 0") > release);
+    EXPECT_TRUE(QFile::exists(dir.filePath("bans.lst")));
 }
 
 TEST(VorstelBinary, RefusesAWorkingDirectoryThatDoesNotExist) {

@@ -47,6 +47,7 @@ Task<void> Engine::Tick() {
 }
 
 void Engine::BeginCycle() {
+    inCycle_ = true;
     auto& f = w_.form;
     w_.traffic.Restart();
     w_.Timer3->stop();
@@ -57,6 +58,7 @@ void Engine::BeginCycle() {
 
 // A cycle restarts the engine only when monitoring was not stopped while it ran.
 void Engine::EndCycle(std::uint64_t stopsAtStart) {
+    inCycle_ = false;
     auto& f = w_.form;
     f.Command1.setCaption("Start");
     for (auto* e : std::initializer_list<Element*>{&f.Command1, &f.Command2, &f.Command13, &f.Text1})

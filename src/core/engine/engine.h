@@ -36,6 +36,8 @@ public:
     // The timer's handler: a firing while a tick runs is dropped.
     void Timer3_Timer();
     bool tickRunning() const { return tickRunning_; }
+    // A scan or patrol is under way: the timer is stopped, but the server is being watched.
+    bool inCycle() const { return inCycle_; }
 
     Task<void> Tick();
 
@@ -62,6 +64,7 @@ private:
 
     Watchdog& w_;
     bool tickRunning_ = false;
+    bool inCycle_ = false;
 };
 
 }  // namespace vorstel

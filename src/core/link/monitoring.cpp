@@ -120,7 +120,9 @@ Task<void> Monitoring::StopMonitoring() {
                        &f.Image5})
         icon->setVisible(false);
     w_.ClearPlayers();
-    if (w_.Timer3->isActive()) {
+    // A scan or patrol stops the timer while it runs; the server is still held then, and is
+    // released all the same. The cycle sees the stop and ends early.
+    if (w_.Timer3->isActive() || w_.engine.inCycle()) {
         w_.Timer3->stop();
         // Release the server: the marker, the next map and the binaries check.
         static constexpr std::array<const char*, 3> kRelease = {"set sv_vorstel 0", "set nextmap \"\"",

@@ -83,7 +83,9 @@ Task<void> RunPatrol(Watchdog& w) {
 
     PingTally tally;
     const auto pieces = Split(engine.StatusText, "\r\n");
+    const auto stops = w.monitoring.stops();
     for (std::size_t i = 3; i + 3 <= pieces.size(); ++i) {
+        if (w.monitoring.stops() != stops) co_return;  // monitoring ended meanwhile
         if (ParseStatusLine(pieces[i], w.CurrentPlayer) != LineKind::Player) continue;
         if (request && request->clientNumber == w.CurrentPlayer.ClientNumber) {
             if (CountRowsFor(f.Bans, w.CurrentPlayer.IP) == 0)

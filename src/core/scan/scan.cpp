@@ -63,7 +63,8 @@ Task<void> Scan::Work() {
     ReadSkinList(w_.workdir() / kSkinsFile, w_.SuspiciousSkins, w_.SuspiciousSkinCount);
     ReadSkinList(w_.workdir() / kReservedFile, w_.ReservedSkins, w_.ReservedSkinCount);
     w_.form.Players.clear();
-    for (std::size_t i = 3; i + 3 <= pieces.size(); ++i) {
+    const auto stops = w_.monitoring.stops();
+    for (std::size_t i = 3; i + 3 <= pieces.size() && w_.monitoring.stops() == stops; ++i) {
         if (ParseStatusLine(pieces[i], w_.CurrentPlayer) != LineKind::Player) continue;
         co_await Player();
     }
