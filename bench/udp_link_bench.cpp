@@ -110,6 +110,12 @@ void BM_ScanOverUdp(benchmark::State& state) {
     // loop was kept from running.
     MainWindow window(w);
     window.show();
+    {
+        // Let the window open and paint once before anything is timed.
+        QEventLoop settle;
+        QTimer::singleShot(300, &settle, &QEventLoop::quit);
+        settle.exec();
+    }
     QElapsedTimer sinceTick;
     double longestStallMs = 0;
     QTimer probe;
