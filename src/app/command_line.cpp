@@ -57,7 +57,7 @@ std::string HelpText() {
            "Options:\n"
            "  --headless       Run without a window, as a service: start monitoring at once,\n"
            "                   report events on standard output, take console commands typed\n"
-           "                   on a terminal, stop in order on SIGINT or SIGTERM.\n"
+           "                   on a terminal, stop in order on SIGINT, SIGTERM or SIGHUP.\n"
            "  --workdir DIR    Use DIR as the working directory for settings, lists and logs.\n"
            "  --force-claim    Headless: take the server over when another Vorstel seems to\n"
            "                   watch it already (\"Already Monitored!\" answered Yes).\n"

@@ -344,17 +344,21 @@ private:
         return "client " + number;
     }
 
+    static constexpr std::size_t kLongestLine = 64 * 1024;  // no console command is longer
+
     // The mini console on a terminal: each line typed goes out as the operator's command when
     // the window would let him type it.
     void ReadConsole() {
         reactor_.watch(STDIN_FILENO, [this] {
             char buffer[4096];
             const auto n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
             if (n <= 0) {
                 reactor_.unwatch(STDIN_FILENO);  // end of input: the watchdog carries on
                 return;
             }
             typed_.append(buffer, static_cast<std::size_t>(n));
+            if (typed_.size() > kLongestLine && typed_.find('\n') == std::string::npos) typed_.clear();
             for (auto end = typed_.find('\n'); end != std::string::npos; end = typed_.find('\n')) {
                 std::string line = TrimSpaces(Latin1FromTerminal(typed_.substr(0, end)));
                 typed_.erase(0, end + 1);
@@ -397,7 +401,7 @@ private:
     std::string why_;
 };
 
-// SIGINT and SIGTERM become a byte on a pipe that the loop watches.
+// SIGINT, SIGTERM and SIGHUP become a byte on a pipe that the loop watches.
 int signalPipe[2] = {-1, -1};
 
 void WriteSignalByte(int) {
@@ -425,6 +429,9 @@ bool OnTerminationRequest(PosixReactor& reactor, std::function<void()> handler) 
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // The terminal closing ends it in order too, unless it was started to outlive the terminal.
+    struct sigaction hangup {};
+    if (sigaction(SIGHUP, nullptr, &hangup) == 0 && hangup.sa_handler != SIG_IGN) sigaction(SIGHUP, &action, nullptr);
     // A reader that goes away (a closed pipe to a pager or logger) must not kill the service.
     std::signal(SIGPIPE, SIG_IGN);
     return true;

@@ -45,11 +45,12 @@ void WriteSettings(const QString& dir, int port) {
     WriteFile(dir.toStdString() + "/" + kSettingsFile, EncodeSettings(form));
 }
 
-// The commands the server printed, in the order it received them ("time address command").
+// The commands the server printed, in the order it received them ("time address command"),
+// as the bytes they were.
 std::vector<std::string> Commands(const QString& serverOutput) {
     std::vector<std::string> commands;
     static const QRegularExpression line(R"(^\d\d:\d\d:\d\d\.\d+ \S+ (.*)$)", QRegularExpression::MultilineOption);
-    for (auto it = line.globalMatch(serverOutput); it.hasNext();) commands.push_back(it.next().captured(1).toStdString());
+    for (auto it = line.globalMatch(serverOutput); it.hasNext();) commands.push_back(it.next().captured(1).toLatin1().toStdString());
     return commands;
 }
 
@@ -251,7 +252,8 @@ TEST_F(HeadlessTest, ALineTypedOnTheTerminalIsSentAndItsReplyPrinted) {
     Headless app(dir.path(), {}, terminal);
     ::close(terminal);
     ASSERT_TRUE(app.started());
-    const std::string typed = "rcon g_motd\n";
+    // Typed in UTF-8; the server gets Latin-1.
+    const std::string typed = "rcon g_motd\nsay Gr\xC3\xBC\xC3\x9F" "e\n";
     ASSERT_EQ(::write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
     // The reply in UTF-8, though the server speaks Latin-1.
     EXPECT_TRUE(app.WaitForOutput(QString::fromUtf8("\"g_motd\" is:\"Welcome, \xC3\xA9l\xC3\xA8ve\""), 20000))
@@ -259,7 +261,9 @@ TEST_F(HeadlessTest, ALineTypedOnTheTerminalIsSentAndItsReplyPrinted) {
     app.Terminate();
     EXPECT_EQ(app.Finish(10000), 0);
     ::close(master);
-    EXPECT_TRUE(InOrder(Commands(server->Output()), {"g_motd"}));
+    EXPECT_TRUE(InOrder(Commands(server->Output()), {"g_motd", "say Gr\xFC\xDF" "e"}));
+    EXPECT_TRUE(app.Output().contains(QString::fromUtf8("console: no reply to \"say Gr\xC3\xBC\xC3\x9F" "e\"")))
+        << app.Output().toStdString();
 }
 
 TEST_F(HeadlessTest, BecomesTheProgramWithoutTheWindowOrRunsInPlaceWhenThereIsNone) {
