@@ -321,7 +321,9 @@ private:
         watchdog_.link.onExchange = [this](const std::string& command, const std::string& reply) {
             if (report_.wants(Level::Verbose)) {
                 report_(Level::Verbose, "> " + command);
-                report_(Level::Verbose, reply.empty() ? std::string("< (no reply)") : "< " + ReplaceAll(reply, "\n", "\n< "));
+                std::string_view text = reply;
+                while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+                report_(Level::Verbose, text.empty() ? std::string("< (no reply)") : "< " + ReplaceAll(text, "\n", "\n< "));
             }
             if (command.rfind("say ", 0) == 0) {
                 lastSaid_ = command.substr(4);

@@ -196,11 +196,14 @@ TEST_F(HeadlessTest, ScansPatrolsAndReleasesTheServerOnSigterm) {
 
 TEST_F(HeadlessTest, AWrongPasswordEndsTheProgramWithoutReleasingAnything) {
     StartServer("cvar sv_vorstel 0\n", {"--password", "notTheDefault"});
-    Headless app(dir.path());
+    Headless app(dir.path(), {"--verbose"});
     ASSERT_TRUE(app.started());
     EXPECT_EQ(app.Finish(10000), 3);
     EXPECT_TRUE(app.Errors().contains("refused the rcon password")) << app.Errors().toStdString();
     EXPECT_TRUE(app.Output().contains("message: Bad rcon password! Rcon password is incorrect!"));
+    // --verbose: the request and the server's refusal, each on its own line.
+    static const QRegularExpression exchange(R"(\d\d \> sv_vorstel\n.*\d\d \< Bad rconpassword\.\n)");
+    EXPECT_TRUE(exchange.match(app.Output()).hasMatch()) << app.Output().toStdString();
     EXPECT_EQ(Commands(server->Output()), std::vector<std::string>{"sv_vorstel  [refused: bad password]"});
     // The orderly shutdown still saved everything.
     EXPECT_FALSE(File("rconvorstel.ini").empty());
