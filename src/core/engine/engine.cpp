@@ -132,12 +132,17 @@ Task<bool> Engine::WarmUp() {
         co_await w_.monitoring.StopMonitoring();
         co_return false;
     }
+    // Monitoring may end while the warm-up waits (the window closing, say): then it pushes
+    // nothing more, so nothing it sends comes after the server's release.
+    const auto stops = w_.monitoring.stops();
+    const auto ended = [&] { return w_.monitoring.stops() != stops; };
     f.Label21.setCaption("Warming engine...");
     f.Command1.setCaption("Warming");
     for (auto* e : std::initializer_list<Element*>{&f.Command1, &f.Command2, &f.Command13, &f.Text1})
         e->setEnabled(false);
 
     co_await link.WaitForLink();
+    if (ended()) co_return false;
     const bool linux = (co_await link.SendRconCommand("version")).find("linux") != std::string::npos;
     f.Picture1.setVisible(false);
     f.Label35.setCaption(linux ? "Server OS: Linux" : "Server OS: Windows");
@@ -145,6 +150,7 @@ Task<bool> Engine::WarmUp() {
     f.Image5.setVisible(linux);
 
     co_await link.WaitForLink();
+    if (ended()) co_return false;
     const std::string cheats = co_await link.SendRconCommand("cheats");
     std::string value;
     const bool disabled = VariableValue(cheats, value) && value == "0";
@@ -162,6 +168,7 @@ Task<bool> Engine::WarmUp() {
                                      Mod{"dmzdogtagversion", f.Image4, f.Label26, "DMz Dogtag"}};
     for (const Mod& mod : mods) {
         co_await link.WaitForLink();
+        if (ended()) co_return false;
         const std::string reply = co_await link.SendRconCommand(mod.query);
         const bool running = !reply.empty() && reply.rfind("Unknown", 0) != 0;
         mod.icons[0].setVisible(!running);
@@ -170,21 +177,25 @@ Task<bool> Engine::WarmUp() {
     }
 
     co_await link.WaitForLink();
+    if (ended()) co_return false;
     StatusText = ToLower(co_await link.SendRconCommand("getstatus"));
     if (!StatusText.empty()) {
         if (StatusText.find("version\\medal of honor spearhead") != std::string::npos) SpearheadServer = true;
         TakeStatusQuery(StatusText);
         co_await link.WaitForLink();
+        if (ended()) co_return false;
         co_await link.SendRconCommand("set nextmap " + NextMap);
     }
+    if (ended()) co_return false;
     co_await SendClock();
     const std::vector<std::string> rules = {"set scantime " + std::to_string(ScanMinutes()), "set scanpass 1",
                                             f.Cheats[6].value() == 1 ? "set resetvalue hacked" : "set resetvalue 0"};
     for (const auto& command : rules) {
         co_await link.WaitForLink();
+        if (ended()) co_return false;
         co_await link.SendRconCommand(command);
     }
-    co_return true;
+    co_return !ended();
 }
 
 void Engine::HandOver() {
