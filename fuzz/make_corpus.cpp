@@ -5,6 +5,7 @@
 //
 //   make_fuzz_corpus <corpus directory>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -33,8 +34,12 @@ class NoDesktop : public Desktop {
     bool openInTextEditor(const fs::path&) override { return false; }
 };
 
+// Answers every question with Yes, as the monitoring target's first answer does: a server
+// that seems monitored already is claimed all the same.
 class NoDialogs : public Dialogs {
-    Task<MessageAnswer> Show(MessageBox) override { co_return MessageAnswer::Ok; }
+    Task<MessageAnswer> Show(MessageBox box) override {
+        co_return box.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
 };
 
 int written = 0;
@@ -216,6 +221,43 @@ void ScanSeed(const std::string& name, sim::Variants variants, bool banRequest) 
     fs::remove_all(dir);
 }
 
+// Monitoring as the monitoring target runs it, against the simulated server: the seed holds
+// the first datagram answering each request, in order, as many as the target takes.
+void MonitoringSeed(const std::string& name, sim::Variants variants,
+                    const std::function<void(sim::SimServer&)>& prepare) {
+    const fs::path dir = fs::temp_directory_path() / ("vorstel-corpus-" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fuzz::WriteSkinLists(dir);
+    {
+        VirtualReactor reactor;
+        sim::VirtualSimServer server(reactor, sim::Scenario{});
+        server.setVariants(variants);
+        FillServer(server);
+        prepare(server);
+        std::vector<std::string> answers;
+        server.onCommand = [&](const sim::ReceivedCommand&) { answers.emplace_back(); };
+        server.transmit = [&, send = server.transmit](const std::string& d, const Peer& to) {
+            if (!answers.empty() && answers.back().empty()) answers.back() = d;
+            send(d, to);
+        };
+        NoDesktop desktop;
+        NoDialogs dialogs;
+        FixedCalendar calendar;
+        calendar.current = {2026, 12, 5, 21, 7, 0};
+        Watchdog w({reactor, desktop, dialogs, calendar}, dir);
+        w.Startup();
+        fuzz::PrepareScan(w, calendar);
+        w.form.txtMin.setText("1");
+        w.form.MinPolt.setText("20");
+        w.form.Command1.click();
+        reactor.advance(3 * 60 * 1000);
+        if (answers.size() > 24) answers.resize(24);
+        Seed("monitoring", name, Joined(answers));
+    }
+    fs::remove_all(dir);
+}
+
 void FileSeeds() {
     Form1 form;
     Seed("settings", "defaults", EncodeSettings(form));
@@ -280,6 +322,13 @@ int main(int argc, char** argv) {
     ScanSeed("original", {}, false);
     ScanSeed("colours-ban-request", colours, true);
     ScanSeed("small-buffer", small, false);
+    MonitoringSeed("original", {}, [](sim::SimServer&) {});
+    MonitoringSeed("colours-spearhead", colours, [](sim::SimServer& s) {
+        s.setCvar("version", "Medal of Honor Spearhead 2.15 win-x86 Mar  5 2002");
+        s.setCvar("versionvorstel", "1.0");
+    });
+    MonitoringSeed("already-monitored", small, [](sim::SimServer& s) { s.setCvar("sv_vorstel", "1"); });
+    MonitoringSeed("wrong-password", {}, [](sim::SimServer& s) { s.setPassword("other"); });
     FileSeeds();
     std::cout << written << " seeds written under " << root.string() << '\n';
     return 0;

@@ -18,7 +18,8 @@ inline void WriteSkinLists(const std::filesystem::path& dir) {
 }
 
 // Every cheat box and both private checks on, names passed to the companion mod, a warning,
-// a timed ban and the default kicks as penalties, and two ban rows for the patrol to enforce.
+// a timed ban and the default kicks as penalties, escalation of warnings too, the high-ping
+// kick after a second patrol, and two ban rows for the patrol to enforce.
 inline void PrepareScan(Watchdog& w, const Calendar& calendar) {
     auto& f = w.form;
     f.Logea.setValue(0);
@@ -32,14 +33,21 @@ inline void PrepareScan(Watchdog& w, const Calendar& calendar) {
     f.Penalty(PenaltyRow::Wallhack).Warning->setValue(true);
     f.Penalty(PenaltyRow::NoFog).Ban->setValue(true);
     f.Penalty(PenaltyRow::NoFog).Days->setText("3");
+    f.AcWarns.setText("2");
+    f.Check2.setValue(1);
+    f.Text5.setText("100");
+    f.Text6.setText("2");
     AddBan(f.Bans, calendar, "10.0.xxx.xxx", "Old Cheat", "Cheat: Wallhack", std::nullopt);
     AddBan(f.Bans, calendar, "81.34..", "Wolf", "Admin.Ban", 7);
 }
 
-// One scan of the listing (none when it is empty), then one patrol.
+// One scan of the listing (none when it is empty), then two patrols of it: the second one
+// takes up the high pings that the first one counted.
 inline Task<void> ScanAndPatrol(Watchdog& w, std::string listing, bool& finished) {
-    w.engine.StatusText = std::move(listing);
+    w.engine.StatusText = listing;
     if (!w.engine.StatusText.empty()) co_await w.scan.Work();
+    co_await RunPatrol(w);
+    w.engine.StatusText = std::move(listing);
     co_await RunPatrol(w);
     finished = true;
 }

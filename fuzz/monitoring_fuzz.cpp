@@ -1,0 +1,70 @@
+// Monitoring from the operator's "Start" to his "Stop" against a server that answers every
+// request with bytes from the input: the claim on the server, the warm-up (version, cheats,
+// the two mods, the status query and the next map), scans, patrols and map refreshes for
+// three minutes, then the release. The replies meet the engine as they come.
+//
+// Input: NUL-separated reply datagrams; the n-th request gets the n-th reply, round and round
+// (none when the input is empty).
+#include "fuzz_support.h"
+#include "scan_setup.h"
+#include "support.h"
+
+using namespace vorstel;
+
+namespace {
+
+constexpr std::size_t kMaxReplies = 24;
+constexpr std::int64_t kMonitoredMs = 3 * 60 * 1000;
+
+const fuzz::RunDirectory& Run() {
+    static const fuzz::RunDirectory run = [] {
+        fuzz::RunDirectory dir("monitoring");
+        fuzz::WriteSkinLists(dir.path());
+        return dir;
+    }();
+    return run;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto replies = size == 0 ? std::vector<std::string>{} : fuzz::Parts(fuzz::Bytes(data, size), kMaxReplies);
+
+    VirtualReactor reactor;
+    std::size_t requests = 0;
+    std::unique_ptr<VirtualNetwork::Endpoint> server;
+    server = reactor.network().bind(Peer{"127.0.0.1", 12203}, [&](const std::string&, const Peer& from) {
+        if (!replies.empty()) server->sendTo(replies[requests % replies.size()], from);
+        ++requests;
+    });
+    test::RecordingDesktop desktop;
+    test::ScriptedDialogs dialogs;
+    dialogs.answers = {MessageAnswer::Yes};  // force the claim when another watchdog holds the server
+    FixedCalendar calendar;
+    calendar.current = {2026, 12, 5, 21, 7, 0};
+    Watchdog w({reactor, desktop, dialogs, calendar}, Run().path());
+    w.scope.setErrorHandler([](std::exception_ptr error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "a task ended with an exception: %s\n", e.what());
+        } catch (...) {
+            std::fprintf(stderr, "a task ended with an exception\n");
+        }
+        std::abort();
+    });
+    w.Startup();
+    fuzz::PrepareScan(w, calendar);
+    w.form.txtMin.setText("1");
+    w.form.MinPolt.setText("20");
+
+    w.form.Command1.click();
+    reactor.advance(kMonitoredMs);
+    // "Stop" can be clicked between cycles.
+    reactor.runUntil([&] { return w.form.Command13.enabled(); }, 10 * 60 * 1000);
+    w.form.Command13.click();
+    // The release goes out whatever the server says, and then nothing is left running.
+    FUZZ_CHECK(reactor.runUntil([&] { return !w.Timer3->isActive() && !w.engine.inCycle() && !w.link.busy(); },
+                                60 * 1000));
+    return 0;
+}
