@@ -10,4 +10,8 @@ endif()
 # full of coroutines. Every other UBSan check is on.
 add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize=function
                     -fno-sanitize-recover=all -fno-omit-frame-pointer)
+# The standard library checks its own preconditions too: an index past the end of a string or
+# vector (even within its capacity, which AddressSanitizer cannot see), an empty optional
+# dereferenced, a front() of an empty container.
+add_compile_definitions(_GLIBCXX_ASSERTIONS _GLIBCXX_SANITIZE_VECTOR)
 add_link_options(-fsanitize=address,undefined)
