@@ -28,7 +28,7 @@ void FillTables(vorstel::Form1& f) {
                         {"192.168.20.31", "Marta", "Private slot", "2026-12-06"}});
     f.Kicks.addRows({{"172.16.4.200", "Le Fran\xe7ois", "Ping", "2026-12-04"}});
     f.Bans.addRows({{"10.9.8.7", "Aimer", "Aimbot", "2026-11-30", "2026-12-30"},
-                    {"10.9.*", "Aimer's friends", "Operator ban", "2026-12-01", "Indefinite"}});
+                    {"10.9.xxx.xxx", "Aimer's friends", "Admin. Ban", "2026-12-01", ""}});
 }
 
 bool Save(QWidget* window, const QString& file) {
