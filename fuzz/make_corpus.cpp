@@ -28,19 +28,6 @@ namespace {
 
 fs::path root;
 
-class NoDesktop : public Desktop {
-    void clearClipboard() override {}
-    void setClipboardText(const std::string&) override {}
-    bool openInTextEditor(const fs::path&) override { return false; }
-};
-
-// Answers every question with Yes, as the monitoring target's first answer does: a server
-// that seems monitored already is claimed all the same.
-class NoDialogs : public Dialogs {
-    Task<MessageAnswer> Show(MessageBox box) override {
-        co_return box.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-    }
-};
 
 int written = 0;
 
@@ -201,8 +188,8 @@ void ScanSeed(const std::string& name, sim::Variants variants, bool banRequest) 
             if (!answers.empty() && answers.back().empty()) answers.back() = d;
             send(d, to);
         };
-        NoDesktop desktop;
-        NoDialogs dialogs;
+        fuzz::NoDesktop desktop;
+        fuzz::YesDialogs dialogs;
         FixedCalendar calendar;
         calendar.current = {2026, 12, 5, 21, 7, 0};
         Watchdog w({reactor, desktop, dialogs, calendar}, dir);
@@ -222,7 +209,8 @@ void ScanSeed(const std::string& name, sim::Variants variants, bool banRequest) 
 }
 
 // Monitoring as the monitoring target runs it, against the simulated server: the seed holds
-// the first datagram answering each request, in order, as many as the target takes.
+// the settings line, then the first datagram answering each request, in order, as many as
+// the target takes.
 void MonitoringSeed(const std::string& name, sim::Variants variants,
                     const std::function<void(sim::SimServer&)>& prepare) {
     const fs::path dir = fs::temp_directory_path() / ("vorstel-corpus-" + name);
@@ -241,19 +229,19 @@ void MonitoringSeed(const std::string& name, sim::Variants variants,
             if (!answers.empty() && answers.back().empty()) answers.back() = d;
             send(d, to);
         };
-        NoDesktop desktop;
-        NoDialogs dialogs;
+        fuzz::NoDesktop desktop;
+        fuzz::YesDialogs dialogs;
         FixedCalendar calendar;
         calendar.current = {2026, 12, 5, 21, 7, 0};
         Watchdog w({reactor, desktop, dialogs, calendar}, dir);
         w.Startup();
-        fuzz::PrepareScan(w, calendar);
-        w.form.txtMin.setText("1");
-        w.form.MinPolt.setText("20");
+        fuzz::PrepareMonitoring(w, calendar);
+        std::string settings = EncodeSettings(w.form);
+        settings.resize(settings.size() - 2);  // the line without its end
         w.form.Command1.click();
         reactor.advance(3 * 60 * 1000);
         if (answers.size() > 24) answers.resize(24);
-        Seed("monitoring", name, Joined(answers));
+        Seed("monitoring", name, Joined({settings, Joined(answers)}));
     }
     fs::remove_all(dir);
 }

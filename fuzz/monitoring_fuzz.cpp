@@ -1,13 +1,16 @@
 // Monitoring from the operator's "Start" to his "Stop" against a server that answers every
 // request with bytes from the input: the claim on the server, the warm-up (version, cheats,
 // the two mods, the status query and the next map), scans, patrols and map refreshes for
-// three minutes, then the release. The replies meet the engine as they come.
+// three minutes, then the release. The replies meet the engine as they come, and so do the
+// settings: intervals, thresholds, ping limits and templates as a settings file may hold them.
 //
-// Input: NUL-separated reply datagrams; the n-th request gets the n-th reply, round and round
-// (none when the input is empty).
+// Input: a settings line (as the file holds it; applied up to its first CR), then
+// NUL-separated reply datagrams; the n-th request gets the n-th reply, round and round (none
+// when there are none).
+#include "config/settings.h"
+#include "runtime/virtual_reactor.h"
 #include "fuzz_support.h"
 #include "scan_setup.h"
-#include "support.h"
 
 using namespace vorstel;
 
@@ -28,7 +31,9 @@ const fuzz::RunDirectory& Run() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto replies = size == 0 ? std::vector<std::string>{} : fuzz::Parts(fuzz::Bytes(data, size), kMaxReplies);
+    const auto parts = fuzz::Parts(fuzz::Bytes(data, size), 1 + kMaxReplies);
+    const std::string settings = parts[0].substr(0, parts[0].find('\r'));
+    const std::vector<std::string> replies(parts.begin() + 1, parts.end());
 
     VirtualReactor reactor;
     std::size_t requests = 0;
@@ -37,9 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!replies.empty()) server->sendTo(replies[requests % replies.size()], from);
         ++requests;
     });
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    dialogs.answers = {MessageAnswer::Yes};  // force the claim when another watchdog holds the server
+    fuzz::NoDesktop desktop;
+    fuzz::YesDialogs dialogs;
     FixedCalendar calendar;
     calendar.current = {2026, 12, 5, 21, 7, 0};
     Watchdog w({reactor, desktop, dialogs, calendar}, Run().path());
@@ -54,9 +58,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     });
     w.Startup();
-    fuzz::PrepareScan(w, calendar);
-    w.form.txtMin.setText("1");
-    w.form.MinPolt.setText("20");
+    fuzz::PrepareMonitoring(w, calendar);
+    ApplySettings(w.form, settings);
+    // The settings may turn the detection log on: each input starts it afresh.
+    w.detections.Empty();
 
     w.form.Command1.click();
     reactor.advance(kMonitoredMs);

@@ -7,9 +7,25 @@
 
 #include "penalties/patrol.h"
 #include "penalties/penalty_tables.h"
+#include "runtime/desktop.h"
+#include "runtime/dialogs.h"
 #include "watchdog.h"
 
 namespace vorstel::fuzz {
+
+class NoDesktop : public Desktop {
+    void clearClipboard() override {}
+    void setClipboardText(const std::string&) override {}
+    bool openInTextEditor(const std::filesystem::path&) override { return false; }
+};
+
+// Every question answered with Yes, every message box with OK: a server that seems monitored
+// already is claimed all the same.
+class YesDialogs : public Dialogs {
+    Task<MessageAnswer> Show(MessageBox box) override {
+        co_return box.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+};
 
 // The skin lists of the working directory.
 inline void WriteSkinLists(const std::filesystem::path& dir) {
@@ -39,6 +55,13 @@ inline void PrepareScan(Watchdog& w, const Calendar& calendar) {
     f.Text6.setText("2");
     AddBan(f.Bans, calendar, "10.0.xxx.xxx", "Old Cheat", "Cheat: Wallhack", std::nullopt);
     AddBan(f.Bans, calendar, "81.34..", "Wolf", "Admin.Ban", 7);
+}
+
+// The monitoring target's intervals on top: a scan every minute, a patrol every 20 s.
+inline void PrepareMonitoring(Watchdog& w, const Calendar& calendar) {
+    PrepareScan(w, calendar);
+    w.form.txtMin.setText("1");
+    w.form.MinPolt.setText("20");
 }
 
 // One scan of the listing (none when it is empty), then two patrols of it: the second one
