@@ -36,12 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::string> replies(parts.begin() + 1, parts.end());
 
     VirtualReactor reactor;
-    std::size_t requests = 0;
-    std::unique_ptr<VirtualNetwork::Endpoint> server;
-    server = reactor.network().bind(Peer{"127.0.0.1", 12203}, [&](const std::string&, const Peer& from) {
-        if (!replies.empty()) server->sendTo(replies[requests % replies.size()], from);
-        ++requests;
-    });
+    fuzz::FuzzedServer server(reactor, replies);
     fuzz::NoDesktop desktop;
     fuzz::YesDialogs dialogs;
     FixedCalendar calendar;

@@ -9,6 +9,8 @@
 #include "penalties/penalty_tables.h"
 #include "runtime/desktop.h"
 #include "runtime/dialogs.h"
+#include "runtime/virtual_reactor.h"
+#include "fuzz_support.h"
 #include "watchdog.h"
 
 namespace vorstel::fuzz {
@@ -25,6 +27,27 @@ class YesDialogs : public Dialogs {
     Task<MessageAnswer> Show(MessageBox box) override {
         co_return box.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
     }
+};
+
+// The server at the watchdog's default address: the n-th request gets the n-th reply, round
+// and round, none when there are none. Whatever the replies, the link never sends a request
+// before the previous one's reply window has closed.
+class FuzzedServer {
+public:
+    FuzzedServer(VirtualReactor& reactor, std::vector<std::string> replies) : replies_(std::move(replies)) {
+        endpoint_ = reactor.network().bind(Peer{"127.0.0.1", 12203}, [this, &reactor](const std::string&, const Peer& from) {
+            if (requests_ > 0) FUZZ_CHECK(reactor.nowMs() - lastMs_ >= RconLink::kReplyWindowMs);
+            lastMs_ = reactor.nowMs();
+            if (!replies_.empty()) endpoint_->sendTo(replies_[requests_ % replies_.size()], from);
+            ++requests_;
+        });
+    }
+
+private:
+    std::vector<std::string> replies_;
+    std::size_t requests_ = 0;
+    std::int64_t lastMs_ = 0;
+    std::unique_ptr<VirtualNetwork::Endpoint> endpoint_;
 };
 
 // The skin lists of the working directory.
