@@ -27,21 +27,27 @@ struct TickGuard {
 
 Task<void> Engine::Tick() {
     TickGuard guard(tickRunning_);
+    session_ = w_.monitoring.stops();
     StatusText.clear();
     ++SecondsSinceData;
     auto& f = w_.form;
     auto& timer = *w_.Timer3;
 
-    if (timer.interval() == kWarmUpPeriod) {
-        if (co_await WarmUp()) HandOver();
-    } else {
-        for (auto* bar : {&f.kickpro, &f.scanpro})
-            if (bar->max() > bar->value()) bar->setValue(bar->value() + 1);
-        timer.setInterval(kTickPeriod);
-        --PatrolCountdown;
-        --ScanCountdown;
-        if (ScanCountdown < 1) co_await ScanFrame();
-        if (PatrolCountdown < 1) co_await PatrolFrame();
+    try {
+        if (timer.interval() == kWarmUpPeriod) {
+            if (co_await WarmUp()) HandOver();
+        } else {
+            for (auto* bar : {&f.kickpro, &f.scanpro})
+                if (bar->max() > bar->value()) bar->setValue(bar->value() + 1);
+            timer.setInterval(kTickPeriod);
+            --PatrolCountdown;
+            --ScanCountdown;
+            if (ScanCountdown < 1) co_await ScanFrame();
+            if (PatrolCountdown < 1) co_await PatrolFrame();
+        }
+    } catch (const MonitoringEnded&) {
+        // StopMonitoring has reset the window and released the server; the timer stays off.
+        inCycle_ = false;
     }
     f.Label18.setCaption("Last Data Retrieval: " + std::to_string(SecondsSinceData) + " seconds ago");
 }
@@ -56,53 +62,61 @@ void Engine::BeginCycle() {
         e->setEnabled(false);
 }
 
-// A cycle restarts the engine only when monitoring was not stopped while it ran.
-void Engine::EndCycle(std::uint64_t stopsAtStart) {
+bool Engine::ended() const { return w_.monitoring.stops() != session_; }
+
+Task<std::string> Engine::Send(std::string command) {
+    co_await w_.link.WaitForLink();
+    if (ended()) throw MonitoringEnded{};
+    std::string reply = co_await w_.link.SendRconCommand(std::move(command));
+    if (ended()) throw MonitoringEnded{};
+    co_return reply;
+}
+
+Task<void> Engine::Pause(int milliseconds) {
+    co_await w_.link.Pause(milliseconds);
+    if (ended()) throw MonitoringEnded{};
+}
+
+// A cycle restarts the engine only while monitoring goes on.
+void Engine::EndCycle() {
     inCycle_ = false;
     auto& f = w_.form;
     f.Command1.setCaption("Start");
     for (auto* e : std::initializer_list<Element*>{&f.Command1, &f.Command2, &f.Command13, &f.Text1})
         e->setEnabled(true);
-    if (w_.monitoring.stops() == stopsAtStart) w_.Timer3->start();
+    if (!ended()) w_.Timer3->start();
 }
 
 Task<void> Engine::ScanFrame() {
-    const auto stops = w_.monitoring.stops();
     BeginCycle();
     w_.form.scanpro.setValue(0);
-    co_await w_.link.WaitForLink();
-    StatusText = co_await w_.link.SendRconCommand("status");
+    StatusText = co_await Send("status");
     ScanCountdown = static_cast<std::int16_t>(ScanPeriodSeconds());
     if (!StatusText.empty()) co_await ScanWork();
-    EndCycle(stops);
+    EndCycle();
 }
 
 Task<void> Engine::PatrolFrame() {
-    const auto stops = w_.monitoring.stops();
     BeginCycle();
     w_.form.kickpro.setValue(0);
     PatrolCountdown = static_cast<std::int16_t>(PatrolPeriodSeconds());
     co_await w_.link.WaitForLink();
-    if (w_.form.Label21.caption() != "Server not running!!") {
+    if (w_.form.Label21.caption() != "Server not running!!" && !ended()) {
         co_await PatrolWork();
         if (!StatusText.empty()) {
             SecondsSinceData = 0;
             co_await MapRefresh();
         }
     }
-    EndCycle(stops);
+    EndCycle();
 }
 
 Task<void> Engine::MapRefresh() {
     const auto firstLine = StatusText.substr(0, StatusText.find("\r\n"));
     const auto parts = Split(firstLine, ": ");
     if (parts.size() < 2 || parts[1] == CurrentMap) co_return;
-    co_await w_.link.WaitForLink();
-    StatusText = ToLower(co_await w_.link.SendRconCommand("getstatus"));
-    if (TakeStatusQuery(StatusText)) {
-        co_await w_.link.WaitForLink();
-        co_await w_.link.SendRconCommand("set nextmap " + NextMap);
-    }
+    StatusText = ToLower(co_await Send("getstatus"));
+    if (TakeStatusQuery(StatusText)) co_await Send("set nextmap " + NextMap);
     co_await SendClock();
 }
 
@@ -118,40 +132,29 @@ bool Engine::TakeStatusQuery(const std::string& lowered) {
 
 Task<void> Engine::SendClock() {
     const auto now = w_.calendar().now();
-    co_await w_.link.WaitForLink();
-    co_await w_.link.SendRconCommand("set sv_minutes " + std::to_string(now.minute));
-    co_await w_.link.WaitForLink();
-    co_await w_.link.SendRconCommand("set sv_hours " + std::to_string(now.hour));
+    co_await Send("set sv_minutes " + std::to_string(now.minute));
+    co_await Send("set sv_hours " + std::to_string(now.hour));
 }
 
 Task<bool> Engine::WarmUp() {
     auto& f = w_.form;
-    auto& link = w_.link;
     w_.traffic.Restart();
     if (co_await w_.monitoring.ClaimServer() != "1") {
         co_await w_.monitoring.StopMonitoring();
         co_return false;
     }
-    // Monitoring may end while the warm-up waits (the window closing, say): then it pushes
-    // nothing more, so nothing it sends comes after the server's release.
-    const auto stops = w_.monitoring.stops();
-    const auto ended = [&] { return w_.monitoring.stops() != stops; };
     f.Label21.setCaption("Warming engine...");
     f.Command1.setCaption("Warming");
     for (auto* e : std::initializer_list<Element*>{&f.Command1, &f.Command2, &f.Command13, &f.Text1})
         e->setEnabled(false);
 
-    co_await link.WaitForLink();
-    if (ended()) co_return false;
-    const bool linux = (co_await link.SendRconCommand("version")).find("linux") != std::string::npos;
+    const bool linux = (co_await Send("version")).find("linux") != std::string::npos;
     f.Picture1.setVisible(false);
     f.Label35.setCaption(linux ? "Server OS: Linux" : "Server OS: Windows");
     f.Image2.setVisible(!linux);
     f.Image5.setVisible(linux);
 
-    co_await link.WaitForLink();
-    if (ended()) co_return false;
-    const std::string cheats = co_await link.SendRconCommand("cheats");
+    const std::string cheats = co_await Send("cheats");
     std::string value;
     const bool disabled = VariableValue(cheats, value) && value == "0";
     f.Label23.setCaption(disabled ? "Cheats - Disabled" : "Cheats - Enabled!!");
@@ -167,35 +170,24 @@ Task<bool> Engine::WarmUp() {
     const std::array<Mod, 2> mods = {Mod{"versionvorstel", f.Image3, f.Label25, "ModVorstel"},
                                      Mod{"dmzdogtagversion", f.Image4, f.Label26, "DMz Dogtag"}};
     for (const Mod& mod : mods) {
-        co_await link.WaitForLink();
-        if (ended()) co_return false;
-        const std::string reply = co_await link.SendRconCommand(mod.query);
+        const std::string reply = co_await Send(mod.query);
         const bool running = !reply.empty() && reply.rfind("Unknown", 0) != 0;
         mod.icons[0].setVisible(!running);
         mod.icons[1].setVisible(running);
         mod.caption.setCaption(std::string(mod.name) + (running ? " - Running" : " - Not Running"));
     }
 
-    co_await link.WaitForLink();
-    if (ended()) co_return false;
-    StatusText = ToLower(co_await link.SendRconCommand("getstatus"));
+    StatusText = ToLower(co_await Send("getstatus"));
     if (!StatusText.empty()) {
         if (StatusText.find("version\\medal of honor spearhead") != std::string::npos) SpearheadServer = true;
         TakeStatusQuery(StatusText);
-        co_await link.WaitForLink();
-        if (ended()) co_return false;
-        co_await link.SendRconCommand("set nextmap " + NextMap);
+        co_await Send("set nextmap " + NextMap);
     }
-    if (ended()) co_return false;
     co_await SendClock();
     const std::vector<std::string> rules = {"set scantime " + std::to_string(ScanMinutes()), "set scanpass 1",
                                             f.Cheats[6].value() == 1 ? "set resetvalue hacked" : "set resetvalue 0"};
-    for (const auto& command : rules) {
-        co_await link.WaitForLink();
-        if (ended()) co_return false;
-        co_await link.SendRconCommand(command);
-    }
-    co_return !ended();
+    for (const auto& command : rules) co_await Send(command);
+    co_return true;
 }
 
 void Engine::HandOver() {

@@ -12,6 +12,10 @@ namespace vorstel {
 
 class Watchdog;
 
+// Thrown by the engine's requests once monitoring has ended during the tick: the tick unwinds
+// at its next request or pause, so nothing of it reaches the server after the release.
+struct MonitoringEnded {};
+
 class Engine {
 public:
     static constexpr int kWarmUpPeriod = 100;
@@ -41,6 +45,14 @@ public:
 
     Task<void> Tick();
 
+    // Every request of a tick goes through Send: it waits for the link, and throws
+    // MonitoringEnded instead of sending (or instead of returning the reply) once monitoring
+    // has ended since the tick began. Pause does the same after its wait.
+    Task<std::string> Send(std::string command);
+    Task<void> Pause(int milliseconds);
+    // Monitoring ended (Stop, Exit, a connection edit, a failed claim) since this tick began.
+    bool ended() const;
+
     // The periods as the boxes give them; a text that is no usable number falls back to the
     // default, and the operator is told once.
     int ScanPeriodSeconds();
@@ -59,11 +71,12 @@ private:
     // Shows the status query's results; returns false when the reply was empty.
     bool TakeStatusQuery(const std::string& reply);
     void BeginCycle();
-    void EndCycle(std::uint64_t stopsAtStart);
+    void EndCycle();
     void Notice(const std::string& box, const std::string& text, const std::string& fallback);
 
     Watchdog& w_;
     bool tickRunning_ = false;
+    std::uint64_t session_ = 0;  // the monitor's stop count when the tick began
     bool inCycle_ = false;
 };
 

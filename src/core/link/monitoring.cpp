@@ -32,12 +32,17 @@ void Monitoring::Command1_Click() {
     }
 }
 
-// Start while monitoring: the next tick scans and patrols at once.
+// Start while monitoring: the next tick scans and patrols at once. The engine is still
+// monitoring while its timer is held here, so a Stop meanwhile releases the server, and this
+// then neither sends nor restarts the engine.
 Task<void> Monitoring::ScanNow() {
+    const auto session = stops_;
     w_.Timer3->stop();
+    ++scanNowPending_;
     co_await w_.link.WaitForLink();
-    co_await w_.link.SendRconCommand("set scanpass 1");
-    w_.Timer3->start();
+    if (stops_ == session) co_await w_.link.SendRconCommand("set scanpass 1");
+    --scanNowPending_;
+    if (stops_ == session) w_.Timer3->start();
 }
 
 void Monitoring::Command13_Click() {
@@ -85,13 +90,11 @@ Task<std::string> Monitoring::ClaimServer() {
                 co_return "0";
             }
         }
-        co_await link.WaitForLink();
-        co_await link.SendRconCommand("set sv_vorstel 1");
+        co_await w_.engine.Send("set sv_vorstel 1");
         co_return "1";
     }
 
-    co_await link.WaitForLink();
-    co_await link.SendRconCommand("set sv_vorstel 0");  // creates the marker where it is missing
+    co_await w_.engine.Send("set sv_vorstel 0");  // creates the marker where it is missing
     co_await link.WaitForLink();
     if (ClaimRetry) {
         co_await w_.dialogs().Message("Server offline!", "Server is not responding!", MessageIcon::Critical);
@@ -122,7 +125,7 @@ Task<void> Monitoring::StopMonitoring() {
     w_.ClearPlayers();
     // A scan or patrol stops the timer while it runs; the server is still held then, and is
     // released all the same. The cycle sees the stop and ends early.
-    if (w_.Timer3->isActive() || w_.engine.inCycle()) {
+    if (w_.Timer3->isActive() || w_.engine.inCycle() || scanNowPending_ > 0) {
         w_.Timer3->stop();
         // Release the server: the marker, the next map and the binaries check.
         static constexpr std::array<const char*, 3> kRelease = {"set sv_vorstel 0", "set nextmap \"\"",

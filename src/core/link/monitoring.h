@@ -34,6 +34,7 @@ private:
 
     Watchdog& w_;
     std::uint64_t stops_ = 0;
+    int scanNowPending_ = 0;  // "scan now" requests holding the engine timer
 };
 
 }  // namespace vorstel

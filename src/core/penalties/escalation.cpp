@@ -54,8 +54,7 @@ Task<void> RunEscalation(Watchdog& w) {
         w.KickPending = true;
     });
     if (w.KickPending) {
-        co_await w.link.WaitForLink();
-        co_await w.link.SendRconCommand("clientkick " + player.ClientNumber);
+        co_await w.engine.Send("clientkick " + player.ClientNumber);
     }
     w.engine.SecondsSinceData = 0;
 }

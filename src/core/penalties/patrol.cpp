@@ -27,10 +27,7 @@ std::string BanPrefix(std::string_view bannedIp) { return ReplaceAll(ReplaceAll(
 
 namespace {
 
-Task<std::string> Send(Watchdog& w, std::string command) {
-    co_await w.link.WaitForLink();
-    co_return co_await w.link.SendRconCommand(std::move(command));
-}
+Task<std::string> Send(Watchdog& w, std::string command) { return w.engine.Send(std::move(command)); }
 
 // Every ban row whose prefix starts the player's address: a notice and a kick each. The walk
 // goes by the rows as they stood when it began; a row the operator removes during one of its
@@ -99,7 +96,7 @@ Task<void> RunPatrol(Watchdog& w) {
             w.CurrentPlayer.Name = ReplaceAll(player.Name, " ", "_");
             co_await Send(w, "set numero " + player.ClientNumber);
             co_await Send(w, "set nombre " + w.CurrentPlayer.Name);
-            co_await w.link.Pause(1500);
+            co_await w.engine.Pause(1500);
         }
         co_await WatchPing(w, notice, tally);
     }

@@ -18,8 +18,7 @@ Task<void> WarnConnection(Watchdog& w) {
     if (!ping || !rate || *ping >= 100 || *rate >= 5001) co_return;
     const std::string message = ReplaceAll(f.Alert5.text(), "$name", player.Name);
     if (f.Silent.value() == 0) {
-        co_await w.link.WaitForLink();
-        co_await w.link.SendRconCommand("say " + message);
+        co_await w.engine.Send("say " + message);
     }
     if (f.Logea.value() == 1) w.AppendDetectionLog(message);
 }
@@ -71,10 +70,8 @@ Task<void> WatchPing(Watchdog& w, const std::string& banNotice, PingTally& tally
     }
     const std::string message = ReplaceAll(
         ReplaceAll(ReplaceAll(f.Text7.text(), "$name", player.Name), "$ping", f.Text5.text()), "$scans", f.Text6.text());
-    co_await w.link.WaitForLink();
-    co_await w.link.SendRconCommand("say " + message);
-    co_await w.link.WaitForLink();
-    co_await w.link.SendRconCommand("clientkick " + player.ClientNumber);
+    co_await w.engine.Send("say " + message);
+    co_await w.engine.Send("clientkick " + player.ClientNumber);
     if (f.Logea.value() == 1) w.AppendDetectionLog(message);
 }
 

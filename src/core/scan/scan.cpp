@@ -72,9 +72,7 @@ Task<void> Scan::Work() {
 
 Task<void> Scan::Player() {
     auto& p = w_.CurrentPlayer;
-    auto& link = w_.link;
-    co_await link.WaitForLink();
-    p.Dump = ToLower(co_await link.SendRconCommand("dumpuser \"" + p.Name));
+    p.Dump = ToLower(co_await w_.engine.Send("dumpuser \"" + p.Name));
     if (p.Dump.empty()) co_return;
 
     std::string allied, axis;
@@ -154,8 +152,7 @@ Task<void> Scan::RespondToDetection(DetectionKind kind, std::string entry) {
     message = ReplaceAll(message, "$IP", player.IP);
 
     if (f.Silent.value() == 0) {
-        co_await w_.link.WaitForLink();
-        co_await w_.link.SendRconCommand("say " + message);
+        co_await w_.engine.Send("say " + message);
         // The choice is read after the announcement: the operator may have changed it meanwhile.
         const auto choice = f.Penalty(info.row);
         if (choice.Warning->value()) AddWarning(f.Warnings, w_.calendar(), player.IP, player.Name, reason);
