@@ -19,6 +19,8 @@ namespace vorstel::sim {
 namespace {
 
 constexpr std::int64_t kSecond = 1000, kMinute = 60 * kSecond;
+constexpr const char* kScan = "scan";
+constexpr const char* kPatrol = "patrol";
 
 // Records every datagram the watchdog sends, to check that requests never overlap.
 class RecordingReactor : public VirtualReactor {
@@ -52,6 +54,13 @@ private:
     };
 };
 
+// Odd seeds watch a Spearhead server, where names with blanks bring the patrol's pause.
+Scenario ServerFor(std::uint64_t seed) {
+    Scenario s;
+    if (seed % 2 == 1) s.cvars.push_back({"version", "Medal of Honor Spearhead 2.15 win-x86 Mar  5 2002", true});
+    return s;
+}
+
 std::uint64_t Fnv(std::uint64_t h, const std::string& s) {
     for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
     return h;
@@ -62,7 +71,7 @@ public:
     explicit Simulation(const SimulationOptions& o)
         : options_(o),
           random_(o.seed),
-          server_(reactor_, Scenario{}),
+          server_(reactor_, ServerFor(o.seed)),
           w_({reactor_, desktop_, dialogs_, calendar_}, dir_.path()) {
         calendar_.current = {2026, 12, 5, 12, 0, 0};
         server_.setCvar("sv_maxclients", "32");
@@ -77,7 +86,7 @@ public:
     SimulationResult Run() {
         const std::int64_t end = static_cast<std::int64_t>(options_.hours * 60 * kMinute);
         for (int i = 0; i < 10; ++i) Join();
-        w_.form.Command1.click();
+        Start();
         std::int64_t next = 0;
         while (reactor_.nowMs() < end) {
             next = reactor_.nowMs() + Between(5, 40) * kSecond;
@@ -87,12 +96,14 @@ public:
         }
         // A last stretch without faults: monitoring must come back.
         EndFaults();
+        if (!Monitoring()) Start();
         reactor_.advance(8 * kMinute);
         CheckRecovery();
         CheckRequestsNeverOverlap();
         result_.seed = options_.seed;
         result_.requests = reactor_.sends.size();
         result_.bans = w_.form.Bans.rowCount();
+        result_.stopsMidCycle = stopsMidScan_ + stopsMidPatrol_;
         std::uint64_t h = 1469598103934665603ull;
         for (const auto& c : server_.received()) h = Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
         for (const auto* t : {&w_.form.Warnings, &w_.form.Kicks, &w_.form.Bans})
@@ -130,6 +141,8 @@ private:
     }
 
     void ActAtRandom() {
+        // A Start that failed (the server was offline, say) is tried again.
+        if (!Monitoring() && Chance(0.3)) Click(w_.form.Command1);
         const int roll = Between(0, 99);
         if (roll < 30) {
             Join();
@@ -154,11 +167,74 @@ private:
             server_.restart(downtime);
             ++disturbances_;
             unsettledUntil_ = reactor_.nowMs() + downtime + 2 * kSecond;
-        } else if (roll < 75 && options_.faults && !faulty_) {
+        } else if (roll < 72) {
+            // The operator clicks Stop or Start at some moment within the next half minute,
+            // or Stop in the middle of the next cycle, some requests into it.
+            const auto at = reactor_.nowMs() + Between(0, 30 * static_cast<int>(kSecond));
+            if (roll < 69) reactor_.schedule(at, [this] { Click(w_.form.Command13); });
+            else if (roll < 71) stopAfterRequests_ = Between(1, 25);
+            else reactor_.schedule(at, [this] { Click(w_.form.Command1); });
+        } else if (roll < 77 && options_.faults && !faulty_) {
             StartFaults();
         } else if (faulty_ && reactor_.nowMs() >= faultsEnd_) {
             EndFaults();
         }
+    }
+
+    // The engine is watching the server: its timer runs, or a tick is under way.
+    bool Monitoring() const { return w_.Timer3->isActive() || w_.engine.tickRunning(); }
+
+    // A click on a disabled button waits until the button is enabled again, as an operator's
+    // second try would.
+    void Click(Button& button) {
+        if (!button.enabled()) {
+            pendingClick_ = &button;
+            return;
+        }
+        pendingClick_ = nullptr;
+        if (&button == &w_.form.Command13) Stop(false);
+        else Start();
+    }
+
+    void Stop(bool handler) {
+        if (cycle_ == kScan) ++stopsMidScan_;
+        else if (cycle_ == kPatrol) ++stopsMidPatrol_;
+        ++result_.stops;
+        releaseHealthy_ = !faulty_ && reactor_.nowMs() >= unsettledUntil_;
+        if (handler) w_.monitoring.Command13_Click();
+        else w_.form.Command13.click();
+        // He starts again a little later.
+        reactor_.schedule(reactor_.nowMs() + Between(3, 90) * kSecond, [this] { Click(w_.form.Command1); });
+    }
+
+    void Start() {
+        if (!w_.Timer3->isActive()) {
+            released_ = false;
+            healthySince_ = faulty_ ? -1 : reactor_.nowMs();
+            lastListing_ = -1;
+            ++result_.starts;
+        }
+        // This monitor's own marker, left by a release the network lost, is taken over.
+        dialogs_.answers = {MessageAnswer::Yes};
+        w_.form.Command1.click();
+    }
+
+    // Stopped means silent: after the release's last command nothing goes out until the next
+    // Start; the engine never ticks on a server shown as not running; and a release sent
+    // through a healthy network leaves the marker free.
+    void CheckStopped(const sim::ReceivedCommand& c) {
+        if (released_) Violation("\"" + c.line + "\" sent after the release");
+        const auto& sent = server_.received();
+        if (c.line == "set resetvalue 0" && sent.size() >= 3 && sent[sent.size() - 3].line == "set sv_vorstel 0" &&
+            w_.form.Label21.caption() == "Server not running!!")
+            released_ = true;
+    }
+    void CheckEngineState() {
+        const bool notRunning = w_.form.Label21.caption() == "Server not running!!";
+        if (notRunning && w_.Timer3->isActive() && w_.Timer3->interval() != Engine::kWarmUpPeriod)
+            Violation("the engine ticks while the window shows \"Server not running!!\"");
+        if (released_ && releaseHealthy_ && !faulty_ && server_.cvar("sv_vorstel") == std::string("1"))
+            Violation("monitoring is off but the server's marker reads 1");
     }
 
     void StartFaults() {
@@ -183,12 +259,14 @@ private:
         server_.setFaults(Faults{});
         faulty_ = false;
         unsettledUntil_ = reactor_.nowMs() + 2 * kSecond;  // late datagrams may still be on their way
-        healthySince_ = reactor_.nowMs();
+        healthySince_ = Monitoring() ? reactor_.nowMs() : -1;
     }
 
     // Once the faults stop, a listing must come within one scan period (and the cycles'
     // own time).
     void CheckRecovery() {
+        CheckEngineState();
+        if (!Monitoring()) healthySince_ = -1;
         if (faulty_ || healthySince_ < 0) return;
         if (lastListing_ >= healthySince_) {
             healthySince_ = -1;
@@ -209,6 +287,19 @@ private:
     }
 
     void Instrument() {
+        server_.onCommand = [this](const sim::ReceivedCommand& c) {
+            CheckStopped(c);
+            CheckEngineState();
+            // A cycle's requests follow each other without a gap for a click: this Stop
+            // reaches the handler directly, as closing the window reaches StopMonitoring.
+            if (cycle_ && stopAfterRequests_ > 0 && --stopAfterRequests_ == 0)
+                reactor_.post([this] { Stop(/*handler=*/true); });
+        };
+        for (Button* b : {&w_.form.Command1, &w_.form.Command13})
+            b->addListener([this, b](Property p) {
+                if (p == Property::Enabled && b->enabled() && pendingClick_ == b)
+                    reactor_.post([this, b] { Click(*b); });
+            });
         // Every reply window lasts exactly 700 ms.
         w_.form.rconwait.addListener([this](Property p) {
             if (p != Property::Value) return;
@@ -221,24 +312,34 @@ private:
         // The cycles never overlap, and their effects on the tables are the allowed ones.
         auto scan = w_.engine.ScanWork;
         w_.engine.ScanWork = [this, scan]() -> Task<void> {
-            Enter("scan");
+            Enter(kScan);
             ++result_.scans;
             const auto before = Snapshot();
-            co_await scan();
+            try {
+                co_await scan();
+            } catch (...) {
+                Leave();
+                throw;
+            }
             CheckRemovals(before, Snapshot());
             if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
             Leave();
         };
         auto patrol = w_.engine.PatrolWork;
         w_.engine.PatrolWork = [this, patrol]() -> Task<void> {
-            Enter("patrol");
+            Enter(kPatrol);
             ++result_.patrols;
             const auto before = Snapshot();
             const auto disturbances = disturbances_;
             const bool healthy = !faulty_ && reactor_.nowMs() >= unsettledUntil_;
             const auto receivedBefore = server_.received().size();
             const auto bans = w_.form.Bans.rows();
-            co_await patrol();
+            try {
+                co_await patrol();
+            } catch (...) {
+                Leave();
+                throw;
+            }
             CheckRemovals(before, Snapshot());
             if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
             if (healthy && !faulty_ && disturbances == disturbances_ && !w_.engine.StatusText.empty())
@@ -250,8 +351,12 @@ private:
     void Enter(const char* what) {
         if (inCycle_) Violation(std::string("a ") + what + " began while another cycle ran");
         inCycle_ = true;
+        cycle_ = what;
     }
-    void Leave() { inCycle_ = false; }
+    void Leave() {
+        inCycle_ = false;
+        cycle_ = nullptr;
+    }
 
     struct Tables {
         std::map<RowId, PenaltyRecord> warnings, kicks, bans;
@@ -322,6 +427,11 @@ private:
     std::int64_t lastListing_ = -1;
     std::int64_t windowStart_ = 0;
     bool inCycle_ = false;
+    const char* cycle_ = nullptr;
+    Button* pendingClick_ = nullptr;
+    int stopAfterRequests_ = 0;
+    bool released_ = false, releaseHealthy_ = false;
+    std::size_t stopsMidScan_ = 0, stopsMidPatrol_ = 0;
     int disturbances_ = 0;
     std::int64_t unsettledUntil_ = 0;
 };
@@ -331,7 +441,8 @@ private:
 std::string SimulationResult::Summary() const {
     std::ostringstream s;
     s << "seed " << seed << ": " << requests << " requests, " << scans << " scans, " << patrols << " patrols, "
-      << kicks << " kicks in healthy patrols, " << bans << " ban rows, " << faultWindows << " fault windows, trace "
+      << kicks << " kicks in healthy patrols, " << bans << " ban rows, " << faultWindows << " fault windows, "
+      << stops << " stops (" << stopsMidCycle << " mid-cycle), " << starts << " starts, trace "
       << std::hex << traceHash;
     return s.str();
 }

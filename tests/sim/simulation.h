@@ -20,6 +20,7 @@ struct SimulationResult {
     std::vector<std::string> violations;  // empty when every invariant held
     std::uint64_t traceHash = 0;          // of everything the server received, with times
     std::size_t requests = 0, scans = 0, patrols = 0, kicks = 0, bans = 0, faultWindows = 0;
+    std::size_t stops = 0, stopsMidCycle = 0, starts = 0;  // the operator's clicks
     std::string Summary() const;
 };
 
