@@ -26,6 +26,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 #include <functional>
+#include <set>
 
 #include "pictures.h"
 #include "table_view.h"
@@ -47,18 +48,36 @@ protected:
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             // Tab and Shift+Tab only move the focus on: the box never sees them as its keys.
-            if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab) box_.keyDown(key->key());
+            // The key reaches the box first; its reaction (which may stop monitoring and lock
+            // the box) follows at once, so the key itself is never lost.
+            if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab && box_.onKeyDown)
+                QMetaObject::invokeMethod(
+                    this, [this, code = key->key()] { box_.keyDown(code); }, Qt::QueuedConnection);
             int ascii = 0;
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) ascii = 13;
             else if (!key->text().isEmpty()) ascii = static_cast<unsigned char>(key->text().toLatin1().at(0));
             if (ascii != 0 && box_.keyPress(ascii)) return true;
-        } else if (event->type() == QEvent::FocusOut) {
+        } else if (event->type() == QEvent::FocusOut && MovesOnInsideTheWindow(static_cast<QFocusEvent*>(event))) {
             box_.lostFocus();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    // Tab, a click on another control or a shortcut. Another program, a context menu or a
+    // message box taking the focus for a while is no loss of focus.
+    static bool MovesOnInsideTheWindow(const QFocusEvent* event) {
+        switch (event->reason()) {
+            case Qt::TabFocusReason:
+            case Qt::BacktabFocusReason:
+            case Qt::MouseFocusReason:
+            case Qt::ShortcutFocusReason:
+                return true;
+            default:
+                return false;
+        }
+    }
+
     TextBox& box_;
 };
 
@@ -564,12 +583,30 @@ void MainWindow::SetTabOrder(QWidget* panel, const std::vector<std::string>& nam
     }
 }
 
+namespace {
+
+// A box whose own edit stops monitoring is locked while the release runs. Disabled, it would
+// throw the operator's focus and caret elsewhere: the box he is typing in is made read-only
+// instead, and takes his keys again once monitoring has stopped.
+void SetEnabled(QWidget* w, bool on) {
+    if (auto* box = qobject_cast<QLineEdit*>(w); box && box->property("keepsFocus").toBool()) {
+        if (!on && box->hasFocus()) {
+            box->setReadOnly(true);
+            return;
+        }
+        box->setReadOnly(false);
+    }
+    w->setEnabled(on);
+}
+
+}  // namespace
+
 QWidget* MainWindow::Bind(Element& e, QWidget* w) {
     w->setObjectName(ToQt(e.name()));
     w->setEnabled(e.enabled());
     if (!e.visible()) w->setHidden(true);  // showing a widget before it has a parent would open a window
     e.addListener([&e, w](Property p) {
-        if (p == Property::Enabled) w->setEnabled(e.enabled());
+        if (p == Property::Enabled) SetEnabled(w, e.enabled());
         else if (p == Property::Visible) w->setVisible(e.visible());
         else if (p == Property::Focus) w->setFocus();
     });
@@ -631,6 +668,8 @@ QCheckBox* MainWindow::BindCheckBox(CheckBox& c) {
 QLineEdit* MainWindow::BindLineEdit(TextBox& t) {
     auto* w = new QLineEdit(ToQt(t.text()));
     Bind(t, w);
+    static const std::set<std::string> stopsMonitoring = {"txtSVR", "txtPORT", "txtPWD", "txtMin", "MinPolt"};
+    if (stopsMonitoring.count(t.name())) w->setProperty("keepsFocus", true);
     t.addListener([&t, w](Property p) {
         if (p == Property::Text || p == Property::Appended) {
             const QString text = ToQt(t.text());

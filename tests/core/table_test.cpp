@@ -346,10 +346,25 @@ TEST(PenaltyTables, ColumnsAndSortOrderOfEachTable) {
     EXPECT_EQ(Layout(warnings), warningLayout);
     EXPECT_EQ(Layout(kicks), warningLayout);
     EXPECT_EQ(Layout(bans), (L{{"IP", 1400}, {"Name", 2600}, {"Reason", 1300}, {"Date", 1200}, {"Until", 1200}}));
-    for (Table* t : {&players, &warnings, &kicks, &bans}) {
+    for (Table* t : {&warnings, &kicks, &bans}) {
         EXPECT_TRUE(t->sorted());
         EXPECT_EQ(t->sortColumn(), 0u);
     }
+}
+
+// The player table keeps the listing's order (0, 1, 2, ... 10, 11) until a header is clicked.
+TEST(PenaltyTables, PlayersStayInListingOrderUntilAHeaderIsClicked) {
+    Table players("Players");
+    SetUpPlayersTable(players);
+    for (int n : {0, 1, 2, 10, 11}) players.addRow({std::to_string(n), "50", "P", "1.1.1.1", "25000", "", ""});
+    const auto numbers = [&] {
+        std::string s;
+        for (const auto& r : players.rows()) s += r.cell(0) + " ";
+        return s;
+    };
+    EXPECT_EQ(numbers(), "0 1 2 10 11 ");
+    players.headerClick(0);
+    EXPECT_EQ(numbers(), "0 1 10 11 2 ");
 }
 
 TEST(PenaltyTables, PenaltiesAreDatedTodayAndBansEndDaysLater) {

@@ -18,6 +18,9 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <QContextMenuEvent>
+#include <QApplication>
 #include <map>
 #include <set>
 
@@ -314,9 +317,10 @@ TEST_F(PanelsTest, AKeyInAnIntervalBoxWhileTheEngineRunsStopsMonitoring) {
     ASSERT_EQ(QApplication::focusWidget(), scan);
     EXPECT_TRUE(w.Timer3->isActive());
     QTest::keyClick(scan, Qt::Key_End);
-    for (const char* name : {"Command1", "Command2", "Command13", "Text1", "txtSVR", "txtPORT", "txtPWD", "txtMin",
-                             "MinPolt"})
+    QApplication::processEvents();
+    for (const char* name : {"Command1", "Command2", "Command13", "Text1", "txtSVR", "txtPORT", "txtPWD", "MinPolt"})
         EXPECT_FALSE(Widget(name)->isEnabled()) << name;
+    EXPECT_TRUE(scan->isReadOnly()) << "locked, but keeping the operator's focus";
     EXPECT_FALSE(w.Timer3->isActive());
     EXPECT_EQ(Widget<QLabel>("Label21")->text(), "Server not running!!");
     EXPECT_EQ(scan->text(), "3") << "the key moved the cursor and nothing else";
@@ -402,6 +406,81 @@ TEST_F(PanelsWithQtDesktopTest, TheDeleteQuestionIsCriticalAndDefaultsToNo) {
     ASSERT_NE(box, nullptr);
     box->button(QMessageBox::Yes)->click();
     EXPECT_TRUE(WaitFor([&] { return std::filesystem::file_size(dir / "vorstel.log") == 0; }, 2000));
+}
+
+}  // namespace
+}  // namespace vorstel
+
+namespace vorstel {
+namespace {
+
+// A box reacts to losing the focus only when the focus moves on inside the window: not when
+// the window is deactivated, a context menu opens or a message box takes the focus.
+TEST_F(PanelsTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
+    auto* password = Widget<QLineEdit>("txtPWD");
+    auto* patrol = Widget<QLineEdit>("MinPolt");
+    w.form.txtPWD.setText("");
+    w.form.MinPolt.setText("1");
+    const auto focusAndWait = [&](QWidget* box) {
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        box->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(WaitFor([&] { return box->hasFocus(); }, 1000));
+    };
+
+    for (QLineEdit* box : {password, patrol}) {
+        focusAndWait(box);
+        QWidget other;  // another program's window
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+
+        focusAndWait(box);
+        QTimer::singleShot(50, [] {
+            if (auto* menu = QApplication::activePopupWidget()) menu->close();
+        });
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, box->rect().center(), box->mapToGlobal(box->rect().center()));
+        QApplication::sendEvent(box, &menu);
+
+        focusAndWait(box);
+        QMessageBox message(QMessageBox::Information, "Vorstel", "Something else", QMessageBox::Ok, &window);
+        message.open();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&message));
+        message.close();
+        w.form.txtPWD.setText("secret");  // so that moving on to the next box warns of nothing
+    }
+    EXPECT_TRUE(scripted.shown.empty()) << scripted.titles().front();
+    EXPECT_EQ(patrol->text(), "1");
+
+    focusAndWait(patrol);
+    QTest::keyClick(patrol, Qt::Key_Tab);
+    EXPECT_EQ(patrol->text(), "30");
+    w.form.txtPWD.setText("");
+    focusAndWait(password);
+    QTest::keyClick(password, Qt::Key_Tab);
+    EXPECT_EQ(scripted.titles(), std::vector<std::string>{"No rcon password provided!!"});
+}
+
+// The key that stops monitoring is the operator's first digit of a new interval: it stays in
+// the box, and so do the focus and the caret.
+TEST_F(PanelsTest, TheKeyThatStopsMonitoringIsKeptInTheBox) {
+    w.form.txtPORT.setText("1");  // nobody answers there; the release requests simply time out
+    w.Timer3->setInterval(3600 * 1000);
+    w.Timer3->start();
+    auto* scan = Widget<QLineEdit>("txtMin");
+    scan->setFocus();
+    scan->end(false);
+    QTest::keyClick(scan, Qt::Key_5);
+    QApplication::processEvents();
+    EXPECT_FALSE(w.Timer3->isActive());
+    EXPECT_EQ(w.form.Label21.caption(), "Server not running!!");
+    EXPECT_EQ(scan->text(), "35");
+    EXPECT_EQ(QApplication::focusWidget(), scan);
+    EXPECT_EQ(scan->cursorPosition(), 2);
+    ASSERT_TRUE(WaitFor([&] { return Widget("Command1")->isEnabled(); }, 5000));
+    QTest::keyClick(scan, Qt::Key_0);
+    EXPECT_EQ(w.form.txtMin.text(), "350");
+    EXPECT_EQ(QApplication::focusWidget(), scan);
 }
 
 }  // namespace

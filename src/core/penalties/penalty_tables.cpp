@@ -24,9 +24,13 @@ void SetShown(std::initializer_list<Element*> show, std::initializer_list<Elemen
 
 }  // namespace
 
+// The players keep the listing's order until the operator clicks a header: sorted as text,
+// client numbers would read 0, 1, 10, 11, 2.
 void SetUpPlayersTable(Table& players) {
-    SetUp(players, {{"No", 350}, {"Ping", 500}, {"Name", 2000}, {"IP", 1400}, {"Rate", 700},
-                    {"Allied skin", 2250}, {"Axis Skin", 2250}});
+    players.setSorted(false);
+    players.setColumns({{"No", 350}, {"Ping", 500}, {"Name", 2000}, {"IP", 1400}, {"Rate", 700},
+                        {"Allied skin", 2250}, {"Axis Skin", 2250}});
+    players.setSortColumn(0);
 }
 
 void SetUpWarningsTable(Table& warnings) {
