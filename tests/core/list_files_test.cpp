@@ -99,9 +99,19 @@ TEST_F(ListFilesTest, BansLoadUntilTheirEndDayComes) {
               "5\x02n\x02r\x02" "2024-01-01\x02" "9999-12-31\r\n");
 }
 
+// A blank line holds nothing: it is dropped without a word, at every start-up alike.
+TEST_F(ListFilesTest, BlankLinesAreDroppedWithoutAMessage) {
+    Write(dir / "kicks.lst", "\r\na\x02n\x02r\x02" "d\r\n\r\n  \t\r\nb\x02n\x02r\x02" "d\r\n\r\n");
+    const auto load = Load();
+    EXPECT_TRUE(load.messages.empty()) << load.messages.front();
+    EXPECT_EQ(RowsOf(kicks), (std::vector<Cells>{{"a", "n", "r", "d"}, {"b", "n", "r", "d"}}));
+    EXPECT_TRUE(Save(load.kept).empty());
+    EXPECT_EQ(ReadFile(dir / "kicks.lst"), "a\x02n\x02r\x02" "d\r\nb\x02n\x02r\x02" "d\r\n");
+}
+
 TEST_F(ListFilesTest, LinesThatCannotLoadAreReportedAndWrittenBackAfterTheRows) {
     const std::string bad[] = {
-        "",                                               // blank
+        "just text",                                      // one field
         "only\x02three\x02pieces",                        // too few
         "1\x02n\x02r\x02" "2024-01-01\x02" "2024-02-30",  // no such day
         "2\x02n\x02r\x02" "2024-01-01\x02" "soon",
@@ -115,7 +125,7 @@ TEST_F(ListFilesTest, LinesThatCannotLoadAreReportedAndWrittenBackAfterTheRows) 
     EXPECT_EQ(load.messages,
               (std::vector<std::string>{
                   "warnings.lst line 1: 3 field(s) where 4 are needed; not loaded, kept in the file",
-                  "bans.lst line 2: blank line; not loaded, kept in the file",
+                  "bans.lst line 2: 1 field(s) where 5 are needed; not loaded, kept in the file",
                   "bans.lst line 3: 3 field(s) where 5 are needed; not loaded, kept in the file",
                   "bans.lst line 4: the ban's end is not a date (YYYY-MM-DD); not loaded, kept in the file",
                   "bans.lst line 6: the ban's end is not a date (YYYY-MM-DD); not loaded, kept in the file",

@@ -93,8 +93,8 @@ void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const 
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string& line = lines[i];
         std::string problem;
-        if (line.empty()) {
-            problem = "blank line";
+        if (line.find_first_not_of(" \t") == std::string::npos) {
+            continue;  // a blank line holds nothing
         } else {
             std::vector<std::string> pieces = Split(line, std::string(1, kSeparator));
             if (pieces.size() < file.fields) {
