@@ -81,8 +81,9 @@ void Watchdog::Startup() {
     ReadSkinList(workdir_ / kSkinsFile, SuspiciousSkins, SuspiciousSkinCount);
     ReadSkinList(workdir_ / kReservedFile, ReservedSkins, ReservedSkinCount);
     const auto settings = LoadSettings(form, workdir_);
+    settingsUnreadable_ = settings.unreadable;
     if (!settings.problems.empty()) Tell("Settings file", settings.problems);
-    if (settings.found && form.SoS.value() == 1) {
+    if (settings.found && !settings.unreadable && form.SoS.value() == 1) {
         Timer3->setInterval(100);
         Timer3->start();
     }
@@ -110,7 +111,7 @@ Task<void> Watchdog::Shutdown() {
     // A request still in flight is dropped with its coroutine when the program ends.
     if (link.socketOpen()) link.CloseSocket();
     std::vector<std::string> failures;
-    if (!SaveSettings(form, workdir_)) failures.push_back("The settings could not be saved to rconvorstel.ini.");
+    if (!settingsUnreadable_ && !SaveSettings(form, workdir_)) failures.push_back("The settings could not be saved to rconvorstel.ini.");
     for (auto& failure : SavePenaltyLists(workdir_, penaltyTables(), keptLines_)) failures.push_back(failure);
     if (!failures.empty()) {
         std::string text;

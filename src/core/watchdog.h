@@ -108,6 +108,7 @@ private:
     PenaltyListsState keptLines_;
     std::set<std::string> told_;
     bool shuttingDown_ = false;
+    bool settingsUnreadable_ = false;  // never written over with what the window holds
 };
 
 }  // namespace vorstel

@@ -229,6 +229,39 @@ TEST_F(SettingsTest, TextBoxesNeverHoldTheFileSeparatorsOrLineEnds) {
     EXPECT_EQ(EncodeSettings(w.form).size(), Line(Fields({{66, "abc"}})).size() + 2);
 }
 
+// A file that exists but cannot be read is not a missing file: the operator is told, and the
+// orderly end leaves it as it is instead of writing the defaults over it.
+TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNeverOverwritten) {
+    namespace fs = std::filesystem;
+    const auto file = dir / "rconvorstel.ini";
+    const std::string saved = Line(Fields({{0, "10.9.8.7"}})) + "\r\n";
+    WriteSettings(saved);
+    fs::permissions(file, fs::perms::none);
+    const bool denied = !std::ifstream(file, std::ios::binary).good();
+    if (!denied) {  // the superuser reads everything: a link that leads nowhere but to itself
+        fs::remove(file);
+        fs::create_symlink("rconvorstel.ini", file);
+    }
+    w.Startup();
+    ASSERT_EQ(dialogs.titles(), std::vector<std::string>{"Settings file"});
+    EXPECT_NE(dialogs.shown[0].text.find("could not be read"), std::string::npos) << dialogs.shown[0].text;
+    EXPECT_EQ(w.form.txtSVR.text(), "127.0.0.1");
+
+    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
+        co_await wd.Shutdown();
+        co_return 0;
+    }(w));
+    ASSERT_TRUE(done.done());
+    EXPECT_EQ(dialogs.shown.size(), 1u) << "not saving it is no failure";
+    if (denied) {
+        fs::permissions(file, fs::perms::owner_read);
+        EXPECT_EQ(test::ReadFile(file), saved);
+    } else {
+        EXPECT_TRUE(fs::is_symlink(file));
+    }
+    EXPECT_TRUE(fs::exists(dir / "bans.lst")) << "the lists are saved all the same";
+}
+
 TEST_F(SettingsTest, ScanOnStartStartsTheEngineTimerAtOnce) {
     WriteSettings(Line(Fields({{67, "1"}})) + "\r\n");
     w.Startup();

@@ -1,8 +1,9 @@
 #include "settings.h"
 
+#include <cerrno>
 #include <charconv>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
+#include <system_error>
 
 #include "../runtime/atomic_file.h"
 
@@ -94,15 +95,46 @@ std::vector<std::string> ApplySettings(Form1& form, const std::string& line) {
     return problems;
 }
 
+namespace {
+
+// The whole file; false with the reason when it exists but cannot be read.
+bool ReadSettingsFile(const std::filesystem::path& file, std::string& content, std::string& why) {
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (std::filesystem::is_directory(status)) {
+        why = "it is a folder";
+        return false;
+    }
+    std::FILE* f = std::fopen(file.string().c_str(), "rb");
+    if (!f) {
+        why = std::generic_category().message(errno);
+        return false;
+    }
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, n);
+    const bool failed = std::ferror(f) != 0;
+    const int err = errno;
+    std::fclose(f);
+    if (failed) why = std::generic_category().message(err);
+    return !failed;
+}
+
+}  // namespace
+
 SettingsLoad LoadSettings(Form1& form, const std::filesystem::path& workdir) {
     SettingsLoad result;
     const auto file = workdir / kSettingsFile;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return result;
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) return result;
     result.found = true;
-    std::ostringstream all;
-    all << in.rdbuf();
-    const std::string content = all.str();
+    std::string content, why;
+    if (!ReadSettingsFile(file, content, why)) {
+        result.unreadable = true;
+        result.problems.push_back(std::string(kSettingsFile) + " could not be read (" + why +
+                                  "); every setting keeps its default, and the file will not be overwritten");
+        return result;
+    }
     const std::string line = content.substr(0, content.find('\r'));
     if (content.empty()) {
         result.problems.push_back("the file is empty; every setting keeps its default");

@@ -27,6 +27,9 @@ std::vector<std::string> ApplySettings(Form1& form, const std::string& line);
 
 struct SettingsLoad {
     bool found = false;
+    // The file exists but could not be read (no permission, an I/O error): the defaults stay,
+    // and the file must not be written over at the end.
+    bool unreadable = false;
     std::vector<std::string> problems;  // to show the operator; empty when all went well
 };
 
