@@ -197,6 +197,7 @@ private:
     }
 
     void Stop(bool handler) {
+        lastClickWasStop_ = true;
         if (cycle_ == kScan) ++stopsMidScan_;
         else if (cycle_ == kPatrol) ++stopsMidPatrol_;
         ++result_.stops;
@@ -208,6 +209,7 @@ private:
     }
 
     void Start() {
+        lastClickWasStop_ = false;
         if (!w_.Timer3->isActive()) {
             released_ = false;
             healthySince_ = faulty_ ? -1 : reactor_.nowMs();
@@ -225,7 +227,8 @@ private:
     void CheckStopped(const sim::ReceivedCommand& c) {
         if (released_) Violation("\"" + c.line + "\" sent after the release");
         const auto& sent = server_.received();
-        if (c.line == "set resetvalue 0" && sent.size() >= 3 && sent[sent.size() - 3].line == "set sv_vorstel 0" &&
+        // A Start clicked while the release was still going counts from then on.
+        if (lastClickWasStop_ && c.line == "set resetvalue 0" && sent.size() >= 3 && sent[sent.size() - 3].line == "set sv_vorstel 0" &&
             w_.form.Label21.caption() == "Server not running!!")
             released_ = true;
     }
@@ -430,7 +433,7 @@ private:
     const char* cycle_ = nullptr;
     Button* pendingClick_ = nullptr;
     int stopAfterRequests_ = 0;
-    bool released_ = false, releaseHealthy_ = false;
+    bool released_ = false, releaseHealthy_ = false, lastClickWasStop_ = false;
     std::size_t stopsMidScan_ = 0, stopsMidPatrol_ = 0;
     int disturbances_ = 0;
     std::int64_t unsettledUntil_ = 0;

@@ -38,11 +38,12 @@ void Monitoring::Command1_Click() {
 Task<void> Monitoring::ScanNow() {
     const auto session = stops_;
     w_.Timer3->stop();
-    ++scanNowPending_;
+    scanNowFor_ = session;
     co_await w_.link.WaitForLink();
     if (stops_ == session) co_await w_.link.SendRconCommand("set scanpass 1");
-    --scanNowPending_;
-    if (stops_ == session) w_.Timer3->start();
+    if (stops_ != session) co_return;
+    scanNowFor_.reset();
+    w_.Timer3->start();
 }
 
 void Monitoring::Command13_Click() {
@@ -108,6 +109,10 @@ Task<std::string> Monitoring::ClaimServer() {
 }
 
 Task<void> Monitoring::StopMonitoring() {
+    // A cycle or a "scan now" that an earlier Stop has already ended holds nothing any more.
+    const bool watching = w_.Timer3->isActive() || (w_.engine.inCycle() && !w_.engine.ended()) ||
+                          scanNowFor_ == stops_;
+    scanNowFor_.reset();
     ++stops_;
     auto& f = w_.form;
     f.Picture1.setVisible(true);
@@ -125,7 +130,7 @@ Task<void> Monitoring::StopMonitoring() {
     w_.ClearPlayers();
     // A scan or patrol stops the timer while it runs; the server is still held then, and is
     // released all the same. The cycle sees the stop and ends early.
-    if (w_.Timer3->isActive() || w_.engine.inCycle() || scanNowPending_ > 0) {
+    if (watching) {
         w_.Timer3->stop();
         // Release the server: the marker, the next map and the binaries check.
         static constexpr std::array<const char*, 3> kRelease = {"set sv_vorstel 0", "set nextmap \"\"",

@@ -2,6 +2,7 @@
 // Starting, claiming, stopping and releasing a server. The engine timer running is the only
 // record of whether the server is being monitored.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "../runtime/task.h"
@@ -34,7 +35,7 @@ private:
 
     Watchdog& w_;
     std::uint64_t stops_ = 0;
-    int scanNowPending_ = 0;  // "scan now" requests holding the engine timer
+    std::optional<std::uint64_t> scanNowFor_;  // a "scan now" holding the engine timer, by session
 };
 
 }  // namespace vorstel
