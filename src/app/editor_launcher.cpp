@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -10,6 +11,14 @@ namespace vorstel {
 
 namespace {
 QString Native(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+
+// Editors that draw in a terminal: started without one they run unseen, or not at all.
+bool IsConsoleEditor(const QString& program) {
+    static const QStringList known = {"vi",   "vim",  "nvim", "vim.basic", "vim.tiny", "elvis", "nano",
+                                      "pico", "joe",  "jed",  "jove",      "mg",       "micro", "ne",
+                                      "ed",   "ex",   "hx",   "helix",     "kak",      "mcedit", "zile"};
+    return known.contains(QFileInfo(program).fileName());
+}
 }  // namespace
 
 QString EditorCommand::commandLine() const { return (QStringList{program} + arguments).join(' '); }
@@ -36,26 +45,29 @@ bool EditorLauncher::Open(const std::filesystem::path& file) const {
     if (env_.system == System::Windows)
         return env_.startDetached({"NOTEPAD.EXE", {Native(file.filename())}, Native(file.parent_path())});
 
-    if (Start(env_.variable("VISUAL"), {}, file)) return true;
-    // A console editor needs a window to run in: without a terminal it would start unseen.
-    if (const QString terminal = Terminal(); !terminal.isEmpty())
-        if (Start(env_.variable("EDITOR"), {terminal, "-e"}, file)) return true;
+    // $VISUAL may be a window of its own or a console editor; $EDITOR is taken for a console
+    // one. A console editor needs a terminal to run in: without one it would start unseen.
+    if (Start(env_.variable("VISUAL"), false, file)) return true;
+    if (Start(env_.variable("EDITOR"), true, file)) return true;
 
-    // The desktop opens only files that exist; an editor would have offered to create it.
+    // The desktop opens only files that exist. The file is never created here: an editor
+    // would offer to, but an empty list made behind the operator's back changes what the
+    // next scan does.
     const QString path = Native(std::filesystem::absolute(file));
-    if (!QFile::exists(path)) {
-        QFile created(path);
-        if (!created.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
-    }
+    if (!QFile::exists(path)) return false;
     return env_.openWithDesktop(path);
 }
 
 // `command` may carry its own switches ("code --new-window"); the bare file name goes last,
 // and the editor runs in the file's folder.
-bool EditorLauncher::Start(const QString& command, const QStringList& before, const std::filesystem::path& file) const {
+bool EditorLauncher::Start(const QString& command, bool console, const std::filesystem::path& file) const {
     QStringList words = QProcess::splitCommand(command);
     if (words.isEmpty() || env_.findExecutable(words.front()).isEmpty()) return false;
-    words = before + words;
+    if (console || IsConsoleEditor(words.front())) {
+        const QString terminal = Terminal();
+        if (terminal.isEmpty()) return false;
+        words = QStringList{terminal, "-e"} + words;
+    }
     EditorCommand c{words.takeFirst(), words, Native(file.parent_path())};
     c.arguments << Native(file.filename());
     return env_.startDetached(c);

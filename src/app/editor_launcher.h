@@ -1,9 +1,9 @@
 #pragma once
 // Starting the operator's plain-text editor on a file. Windows has NOTEPAD.EXE; elsewhere the
-// editor is found the way a Unix desktop would: $VISUAL, then $EDITOR inside a terminal when
-// one is at hand, then the desktop's opener for the file. Everything the launcher reaches
-// outside itself goes through Environment, so tests see the command lines without starting
-// anything.
+// editor is found the way a Unix desktop would: $VISUAL, then $EDITOR, each inside a terminal
+// when it is a console editor and one is at hand, then the desktop's opener for a file that
+// exists. No file is ever created. Everything the launcher reaches outside itself goes
+// through Environment, so tests see the command lines without starting anything.
 #include <QString>
 #include <QStringList>
 #include <filesystem>
@@ -43,7 +43,8 @@ public:
     bool Open(const std::filesystem::path& file) const;
 
 private:
-    bool Start(const QString& command, const QStringList& before, const std::filesystem::path& file) const;
+    // `console`: run it inside a terminal (a known console editor always is).
+    bool Start(const QString& command, bool console, const std::filesystem::path& file) const;
     QString Terminal() const;
 
     Environment env_;

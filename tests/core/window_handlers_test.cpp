@@ -57,6 +57,7 @@ TEST_F(WindowHandlersTest, WithoutAnEditorTheOperatorIsToldWhichFile) {
     EXPECT_EQ(dialogs.shown[0].title, "No text editor");
     EXPECT_NE(dialogs.shown[0].text.find("skins.txt"), std::string::npos);
     EXPECT_NE(dialogs.shown[0].text.find((dir / "skins.txt").string()), std::string::npos) << "where to find it";
+    EXPECT_NE(dialogs.shown[0].text.find("does not exist yet"), std::string::npos);
 }
 
 TEST_F(WindowHandlersTest, DeleteLogAsksAndEmptiesTheLogOnlyOnYes) {

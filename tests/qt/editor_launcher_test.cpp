@@ -76,25 +76,39 @@ TEST_F(EditorLauncherTest, EditorRunsInATerminalOnlyWhenOneIsAtHand) {
 
     // No terminal: a console editor would run unseen, so the desktop opens the file instead.
     started.clear();
+    std::ofstream(dir / "vorstel.log") << "";
     EXPECT_TRUE(EditorLauncher(Unix({{"EDITOR", "nano"}}, {"nano"})).Open(dir / "vorstel.log"));
     EXPECT_TRUE(started.empty());
     EXPECT_EQ(opened, QStringList{QString::fromStdString((dir / "vorstel.log").string())});
 }
 
-TEST_F(EditorLauncherTest, TheDesktopOpensAFileThatExistsCreatingItIfNeeded) {
+// The desktop opens only files that exist, and the launcher never creates one: an empty
+// "reserved.txt" would empty the reserved list at the next scan.
+TEST_F(EditorLauncherTest, TheDesktopOpensOnlyAFileThatExists) {
     std::ofstream(dir / "skins.txt") << "glow\n";
     const QString skins = QString::fromStdString((dir / "skins.txt").string());
-    const QString reserved = QString::fromStdString((dir / "reserved.txt").string());
     EditorLauncher launcher(Unix({}, {}));
     EXPECT_TRUE(launcher.Open(dir / "skins.txt"));
-    EXPECT_TRUE(launcher.Open(dir / "reserved.txt"));
-    EXPECT_EQ(opened, (QStringList{skins, reserved}));
-    EXPECT_EQ(test::ReadFile(dir / "skins.txt"), "glow\n") << "an existing list is left as it is";
-    EXPECT_TRUE(QFile::exists(reserved));
-    EXPECT_EQ(test::ReadFile(dir / "reserved.txt"), "");
+    EXPECT_FALSE(launcher.Open(dir / "reserved.txt"));
+    EXPECT_EQ(opened, QStringList{skins});
+    EXPECT_EQ(test::ReadFile(dir / "skins.txt"), "glow\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "reserved.txt"));
+}
+
+// A console editor needs a terminal, whichever variable names it.
+TEST_F(EditorLauncherTest, AConsoleEditorInVisualRunsInATerminalToo) {
+    EXPECT_TRUE(EditorLauncher(Unix({{"VISUAL", "vim"}}, {"vim", "xterm"})).Open(dir / "skins.txt"));
+    EXPECT_EQ(CommandLines(), QStringList{"xterm -e vim skins.txt"});
+
+    started.clear();
+    std::ofstream(dir / "skins.txt") << "glow\n";
+    EXPECT_TRUE(EditorLauncher(Unix({{"VISUAL", "/usr/bin/nvim -p"}}, {"/usr/bin/nvim"})).Open(dir / "skins.txt"));
+    EXPECT_TRUE(started.empty()) << "no terminal: never started unseen";
+    EXPECT_EQ(opened.size(), 1);
 }
 
 TEST_F(EditorLauncherTest, FailuresFallThroughAndAreReportedAtTheEnd) {
+    std::ofstream(dir / "skins.txt") << "glow\n";
     starts = false;
     opens = false;
     EXPECT_FALSE(EditorLauncher(Unix({{"VISUAL", "gedit"}, {"EDITOR", "vim"}}, {"gedit", "vim", "xterm"}))

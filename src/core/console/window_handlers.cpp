@@ -21,11 +21,15 @@ WindowHandlers::WindowHandlers(Watchdog& w) : w_(w) {
 void WindowHandlers::OpenInEditor(const std::string& file) {
     const auto path = w_.workdir() / file;
     if (w_.desktop().openInTextEditor(path)) return;
-    w_.scope.spawn([](Dialogs& d, std::string name, std::string where) -> Task<void> {
-        co_await d.Message("No text editor",
-                           "No text editor could be started to open " + name + ".\r\n\r\nThe file is " + where,
-                           MessageIcon::Exclamation);
-    }(w_.dialogs(), file, path.string()));
+    std::error_code ec;
+    const std::string text =
+        std::filesystem::exists(path, ec)
+            ? "No text editor could be started to open " + file + ".\r\n\r\nThe file is " + path.string()
+            : file + " does not exist yet, and no text editor could be started to create it.\r\n\r\n"
+                     "Create it as " + path.string();
+    w_.scope.spawn([](Dialogs& d, std::string body) -> Task<void> {
+        co_await d.Message("No text editor", body, MessageIcon::Exclamation);
+    }(w_.dialogs(), text));
 }
 
 Task<void> WindowHandlers::DeleteLog() {
