@@ -15,7 +15,7 @@ inline constexpr const char* kVersion = "2.1";
 enum ExitStatus : int {
     kExitOk = 0,
     kExitNotSaved = 1,  // a settings or list file could not be written at shutdown
-    kExitUsage = 2,     // bad option or unusable working directory
+    kExitUsage = 2,     // bad option, unusable working directory, or another program already in it
     kExitBadPassword = 3,
     kExitOffline = 4,
     kExitAlreadyMonitored = 5,

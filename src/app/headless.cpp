@@ -14,6 +14,7 @@
 
 #include "command_line.h"
 #include "config/settings.h"
+#include "folder_lock.h"
 #include "penalties/penalty_tables.h"
 #include "runtime/text.h"
 #include "watchdog.h"
@@ -448,6 +449,11 @@ int HeadlessMain(int argc, char* argv[]) {
     const CommandLine options = ParseCommandLine(arguments);
     if (const auto status = Settle(options)) return *status;
     if (!EnterWorkdir(options)) return kExitUsage;
+    const FolderLock lock(std::filesystem::current_path());
+    if (!lock.held()) {
+        std::fprintf(stderr, "vorstel: %s\n", lock.refusal().c_str());
+        return kExitUsage;
+    }
 
     HeadlessService service(options);
     if (!OnTerminationRequest(service.reactor(), [&service] { service.Stop(kExitOk, {}); })) {

@@ -1,6 +1,7 @@
 // vorstel: the operator's window, or with --headless the same watchdog without one.
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -11,6 +12,7 @@
 #endif
 
 #include "command_line.h"
+#include "folder_lock.h"
 #include "headless.h"
 #include "main_window.h"
 #include "pictures.h"
@@ -66,6 +68,11 @@ int main(int argc, char* argv[]) {
     const auto options = vorstel::ParseCommandLine(arguments);
     if (const auto status = vorstel::Settle(options)) return *status;
     if (!vorstel::EnterWorkdir(options)) return vorstel::kExitUsage;
+    const vorstel::FolderLock lock(std::filesystem::current_path());
+    if (!lock.held()) {
+        QMessageBox::critical(nullptr, "Folder in use", QString::fromStdString(lock.refusal()));
+        return vorstel::kExitUsage;
+    }
 
     vorstel::QtReactor reactor;
     vorstel::QtDesktop desktop;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -104,6 +106,11 @@ public:
                Output().contains(text);
     }
     void Terminate() { process_.terminate(); }
+    void Kill() {
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    qint64 ProcessId() const { return process_.processId(); }
     // The exit status, or -1 when it did not end in time or died of a signal.
     int Finish(int timeoutMs) {
         if (!WaitFor([&] { return process_.state() == QProcess::NotRunning; }, timeoutMs)) return -1;
@@ -321,6 +328,40 @@ TEST(HeadlessCommandLine, HelpVersionAndBadOptionsNeedNoDisplay) {
     EXPECT_TRUE(err.contains("--headless"));
     EXPECT_EQ(run({"-platform", "offscreen", "--quiet"}, nullptr, &err), 2);
     EXPECT_TRUE(err.contains("only with --headless"));
+}
+
+}  // namespace
+}  // namespace vorstel
+
+namespace vorstel {
+namespace {
+
+// Two programs in one folder would each write the lists whole at their end, the last one
+// throwing away what the other recorded: the second one says so and stops. The kernel lets
+// go of the folder when the first one dies, however it dies.
+TEST_F(HeadlessTest, ASecondProgramInTheSameFolderStopsAtOnce) {
+    StartServer("");
+    Headless first(dir.path(), {"--quiet"});
+    ASSERT_TRUE(first.started());
+    ASSERT_TRUE(WaitFor([&] { return server->Output().contains("set sv_vorstel 1"); }, 5000));
+
+    const auto claims = [&] {
+        const auto commands = Commands(server->Output());
+        return std::count(commands.begin(), commands.end(), "sv_vorstel");
+    };
+    const auto claimsBefore = claims();
+    Headless second(dir.path());
+    ASSERT_TRUE(second.started());
+    EXPECT_EQ(second.Finish(5000), 2);
+    const std::string said = second.Errors().toStdString();
+    EXPECT_NE(said.find(QDir(dir.path()).canonicalPath().toStdString()), std::string::npos) << said;
+    EXPECT_NE(said.find(std::to_string(first.ProcessId())), std::string::npos) << said;
+    EXPECT_EQ(claims(), claimsBefore) << "the second never spoke to the server";
+
+    first.Kill();
+    Headless third(dir.path(), {"--quiet"});
+    ASSERT_TRUE(third.started());
+    EXPECT_TRUE(WaitFor([&] { return claims() > claimsBefore; }, 5000)) << "a crash leaves no lock behind";
 }
 
 }  // namespace
