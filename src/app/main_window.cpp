@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QValidator>
 #include <QVBoxLayout>
 #include <functional>
 #include <set>
@@ -585,6 +586,18 @@ void MainWindow::SetTabOrder(QWidget* panel, const std::vector<std::string>& nam
 
 namespace {
 
+// The settings file and the server hold one byte a character: a character beyond Latin-1 is
+// refused as it is typed (or pasted) rather than saved as "?".
+class Latin1Only : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        for (const QChar c : input)
+            if (c.unicode() > 0xFF) return Invalid;
+        return Acceptable;
+    }
+};
+
 // A box whose own edit stops monitoring is locked while the release runs. Disabled, it would
 // throw the operator's focus and caret elsewhere: the box he is typing in is made read-only
 // instead, and takes his keys again once monitoring has stopped.
@@ -670,6 +683,7 @@ QLineEdit* MainWindow::BindLineEdit(TextBox& t) {
     Bind(t, w);
     static const std::set<std::string> stopsMonitoring = {"txtSVR", "txtPORT", "txtPWD", "txtMin", "MinPolt"};
     if (stopsMonitoring.count(t.name())) w->setProperty("keepsFocus", true);
+    w->setValidator(new Latin1Only(w));
     t.addListener([&t, w](Property p) {
         if (p == Property::Text || p == Property::Appended) {
             const QString text = ToQt(t.text());

@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QKeyEvent>
 #include <QContextMenuEvent>
 #include <QApplication>
 #include <map>
@@ -481,6 +482,29 @@ TEST_F(PanelsTest, TheKeyThatStopsMonitoringIsKeptInTheBox) {
     QTest::keyClick(scan, Qt::Key_0);
     EXPECT_EQ(w.form.txtMin.text(), "350");
     EXPECT_EQ(QApplication::focusWidget(), scan);
+}
+
+}  // namespace
+}  // namespace vorstel
+
+namespace vorstel {
+namespace {
+
+// The files and the server hold one byte a character: a character beyond Latin-1 is refused
+// as it is typed, never turned into "?" behind the operator's back.
+TEST_F(PanelsTest, CharactersTheFilesCannotHoldAreRefusedAsTheyAreTyped) {
+    for (const char* name : {"Alert7", "txtPWD"}) {
+        auto* box = Widget<QLineEdit>(name);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        for (const QChar c : QString::fromUtf8("5 \u20AC or 5 \u00A3")) {  // as a keyboard layout types them
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(box, &press);
+        }
+        EXPECT_EQ(box->text(), QString::fromUtf8("5  or 5 \u00A3")) << name;
+        EXPECT_EQ(static_cast<TextBox*>(w.form.find(name))->text(), "5  or 5 \xA3") << name;
+    }
 }
 
 }  // namespace
