@@ -101,7 +101,7 @@ Task<void> Engine::PatrolFrame() {
     w_.form.kickpro.setValue(0);
     PatrolCountdown = static_cast<std::int16_t>(PatrolPeriodSeconds());
     co_await w_.link.WaitForLink();
-    if (w_.form.Label21.caption() != "Server not running!!" && !ended()) {
+    if (w_.form.Label21.caption() != "Server not running!!") {
         co_await PatrolWork();
         if (!StatusText.empty()) {
             SecondsSinceData = 0;
