@@ -45,7 +45,8 @@ protected:
 };
 
 TEST_P(StopTest, NothingReachesTheServerAfterTheRelease) {
-    const auto [moment, ending] = GetParam();
+    const Moment moment = std::get<0>(GetParam());
+    const Ending ending = std::get<1>(GetParam());
     w.form.Command1.click();
     reactor.runUntil([&] { return w.form.Command1.caption() == "Scanning" && !w.Timer3->isActive(); }, 60000);
     if (moment.mapChanges) server.changeMap("obj/obj_team1");
