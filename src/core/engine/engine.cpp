@@ -143,7 +143,9 @@ Task<bool> Engine::WarmUp() {
 
     co_await link.WaitForLink();
     if (ended()) co_return false;
-    const bool linux = (co_await link.SendRconCommand("version")).find("linux") != std::string::npos;
+    const std::string version = StripColourCodes(co_await link.SendRconCommand("version"));
+    const bool linux = version.find("linux") != std::string::npos;
+    NoteServerEngine(version);
     f.Picture1.setVisible(false);
     f.Label35.setCaption(linux ? "Server OS: Linux" : "Server OS: Windows");
     f.Image2.setVisible(!linux);
@@ -153,7 +155,7 @@ Task<bool> Engine::WarmUp() {
     if (ended()) co_return false;
     const std::string cheats = co_await link.SendRconCommand("cheats");
     std::string value;
-    const bool disabled = VariableValue(cheats, value) && value == "0";
+    const bool disabled = VariableValue(cheats, value) && StripColourCodes(value) == "0";
     f.Label23.setCaption(disabled ? "Cheats - Disabled" : "Cheats - Enabled!!");
     f.Image1[0].setVisible(!disabled);
     f.Image1[1].setVisible(disabled);
@@ -196,6 +198,18 @@ Task<bool> Engine::WarmUp() {
         co_await link.SendRconCommand(command);
     }
     co_return !ended();
+}
+
+// The open-source engine names itself in its version: "... 1.11 (OpenMoHAA 0.82.1 ...) linux-...".
+// Its rate limit is then respected; any other answer means the original game's pacing.
+void Engine::NoteServerEngine(const std::string& version) {
+    if (version.empty()) return;  // nothing learnt: what was known stands
+    const auto open = version.find("(OpenMoHAA ");
+    w_.link.SetPacing(open != std::string::npos);
+    if (open == std::string::npos) return;
+    const auto close = version.find(')', open);
+    const std::string engine = version.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+    w_.Notice("Server engine: " + engine + "; requests are paced to its rate limit (10 at once, then one a second).");
 }
 
 void Engine::HandOver() {

@@ -53,6 +53,7 @@ public:
 private:
     Task<bool> WarmUp();
     void HandOver();
+    void NoteServerEngine(const std::string& version);
     Task<void> ScanFrame();
     Task<void> PatrolFrame();
     Task<void> MapRefresh();

@@ -59,14 +59,38 @@ void Monitoring::txtPWD_LostFocus() {
     }(w_.dialogs()));
 }
 
-Task<std::string> Monitoring::ClaimServer() {
+Task<std::string> Monitoring::ClaimServer() { co_return co_await Claim(true); }
+
+Task<bool> Monitoring::FindFraming() {
+    auto& link = w_.link;
+    co_await link.WaitForLink();
+    // A server that knows "version" but printed nothing for the marker simply keeps quiet
+    // about unknown variables.
+    if (!(co_await link.SendRconCommand("version", Framing::LeadingBlank)).empty() || !link.lastReplyHeaderOnly())
+        co_return false;
+    co_await link.WaitForLink();
+    if ((co_await link.SendRconCommand("version", Framing::RawLine)).empty()) co_return false;
+    link.UseFraming(Framing::RawLine);
+    w_.Notice("Server takes the command from the raw line; sending rcon without the leading blank.");
+    co_return true;
+}
+
+Task<std::string> Monitoring::Claim(bool first) {
     auto& link = w_.link;
     std::string answer = co_await link.SendRconCommand("sv_vorstel");
+    // Printed nothing: perhaps the server ran our password as the command. The empty-answer
+    // path below would then clear another monitor's marker, so find out first.
+    if (first && answer.empty() && link.lastReplyHeaderOnly() && link.framing() == Framing::LeadingBlank &&
+        co_await FindFraming()) {
+        co_await link.WaitForLink();
+        answer = co_await link.SendRconCommand("sv_vorstel");
+    }
     if (answer.find("command") != std::string::npos) answer.clear();
     std::string value;
     // A reply without a value (neither a refusal nor a variable) counts as no answer.
     if (!answer.empty() && answer.find("rconpassword") == std::string::npos && !VariableValue(answer, value))
         answer.clear();
+    value = StripColourCodes(value);
 
     if (!answer.empty()) {
         if (answer.find("rconpassword") != std::string::npos) {
@@ -101,7 +125,7 @@ Task<std::string> Monitoring::ClaimServer() {
     }
     ClaimRetry = true;
     co_await link.WaitForLink();
-    co_return co_await ClaimServer();
+    co_return co_await Claim(false);
 }
 
 Task<void> Monitoring::StopMonitoring() {

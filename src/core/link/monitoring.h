@@ -29,6 +29,10 @@ public:
     std::uint64_t stops() const { return stops_; }
 
 private:
+    Task<std::string> Claim(bool first);
+    // After a header-only answer: true when the server turns out to take the command from the
+    // raw line, and the link now frames requests that way.
+    Task<bool> FindFraming();
     Task<void> ScanNow();
     void DisableControls();
 
