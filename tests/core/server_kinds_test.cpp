@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "penalties/penalty_tables.h"
+#include "scan/status_line.h"
 #include "watchdog_fixture.h"
 
 namespace vorstel {
@@ -28,7 +29,7 @@ protected:
         server.setCvar("clientban", "-1");
         for (int i = 0; i < 32; ++i) {
             std::string address = "10.0." + std::to_string(i / 8) + "." + std::to_string(10 + i) + ":12203";
-            if (ipv6 && i % 3 == 0) address = "[2001:db8::" + std::to_string(i) + "]:12203";
+            if (ipv6 && i % 4 == 0) address = "[2001:db8::" + std::to_string(i) + "]:12203";
             auto p = test::HonestPlayer("Player" + std::to_string(i), address, 40 + i);
             if (i == 4) p.setVar("cg_3rd_person", "1");
             if (i == 9) p.ping = 900;
@@ -49,6 +50,12 @@ protected:
         reactor.advance(10 * 1000);
     }
 
+    void PlayTheOpenSourceEngine() {
+        sim::Variants v;
+        sim::ApplyVariantName("openmohaa", v);
+        server.setVariants(v);
+    }
+
     // Every request with its time and bytes, folded into one number.
     std::uint64_t TraceHash() const {
         std::uint64_t h = 1469598103934665603ull;
@@ -66,6 +73,76 @@ TEST_F(ServerKindsTest, TheOriginalGameSeesTheSameHourAsAlways) {
     EXPECT_EQ(r.size(), 702u);
     EXPECT_EQ(TraceHash(), 0xb082348cfaebb9cbull);
     EXPECT_EQ(server.droppedRequests(), 0u);
+}
+
+TEST_F(ServerKindsTest, TheOpenSourceEngineRunsEveryRequestItIsSent) {
+    PlayTheOpenSourceEngine();
+    FillServer(/*ipv6=*/true);
+    MonitorForAnHour();
+    const auto lines = server.commands();
+    ASSERT_GT(lines.size(), 500u);
+    // Only the first query and the probe that found the framing ran the password.
+    EXPECT_EQ((std::vector<std::string>(lines.begin(), lines.begin() + 5)),
+              (std::vector<std::string>{"myWord sv_vorstel", "myWord version", "version", "sv_vorstel",
+                                        "set sv_vorstel 0"}));
+    for (std::size_t i = 2; i < lines.size(); ++i) EXPECT_NE(lines[i].rfind("myWord", 0), 0u) << i;
+    EXPECT_EQ(server.droppedRequests(), 0u);
+    EXPECT_EQ(server.received().size(), w.link.requestsSent());
+
+    // The first scan dumps all 32 players; the IPv6 cheater and the in-game ban are dealt with.
+    const auto status = std::find(lines.begin(), lines.end(), "status");
+    EXPECT_EQ(std::count_if(status, std::find(status, lines.end(), "clientban"),
+                            [](const std::string& l) { return l.rfind("dumpuser", 0) == 0; }),
+              32);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "clientkick 4"), lines.end());
+    EXPECT_TRUE(CountRowsFor(w.form.Kicks, "2001:db8::4") + CountRowsFor(w.form.Bans, "2001:db8::4") > 0);
+    EXPECT_EQ(CountRowsFor(w.form.Bans, "10.0.3.35"), 1u);
+    EXPECT_EQ(*server.cvar("sv_vorstel"), "0");  // released at Stop
+    const auto& out = w.form.txtOutput.text();
+    EXPECT_NE(out.find("Server takes the command from the raw line; sending rcon without the leading blank."),
+              std::string::npos);
+    EXPECT_NE(out.find("OpenMoHAA 0.82.1"), std::string::npos);
+}
+
+// The safety of the framing probe: a marker held by another monitor is never cleared.
+TEST_F(ServerKindsTest, AHeldMarkerOnTheOpenSourceEngineIsAskedAboutNotCleared) {
+    PlayTheOpenSourceEngine();
+    server.setCvar("sv_vorstel", "1");
+    w.Startup();
+    w.form.Command1.click();
+    reactor.advance(5000);
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Already Monitored!"}));
+    EXPECT_EQ(server.commands(), (std::vector<std::string>{"myWord sv_vorstel", "myWord version", "version", "sv_vorstel"}));
+    EXPECT_EQ(*server.cvar("sv_vorstel"), "1");
+    // Stopped; the next Start frames right away.
+    server.clearReceived();
+    dialogs.answers = {MessageAnswer::Yes};
+    w.form.Command1.click();
+    reactor.advance(2500);
+    EXPECT_EQ(server.commands(), (std::vector<std::string>{"sv_vorstel", "set sv_vorstel 1", "version", "cheats"}));
+}
+
+TEST(ListingLines, WideColumnsAndIPv6ClientsParseIntoTheirFields) {
+    struct Case {
+        const char* line;
+        const char* name;
+        const char* ip;
+        const char* rate;
+    };
+    const Case cases[] = {
+        {"  3    12   45 AVeryLongPlayerName      0 [2001:db8::7]:12203                     1234 25000",
+         "AVeryLongPlayerName", "2001:db8::7", "25000"},
+        {"  4 123456  999 Big Bad Wolf    1234567 10.0.0.5:12203                         40123 25000", "Big Bad Wolf",
+         "10.0.0.5", "25000"},
+        {" 11     0 CNCT x:y              0 [::1]:12203          9 5000", "x:y", "::1", "5000"},
+    };
+    for (const Case& c : cases) {
+        PlayerLine p;
+        ASSERT_EQ(ParseStatusLine(c.line, p), LineKind::Player) << c.line;
+        EXPECT_EQ(p.Name, c.name);
+        EXPECT_EQ(p.IP, c.ip);
+        EXPECT_EQ(p.Rate, c.rate);
+    }
 }
 
 }  // namespace
