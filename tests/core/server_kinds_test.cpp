@@ -122,6 +122,19 @@ TEST_F(ServerKindsTest, AHeldMarkerOnTheOpenSourceEngineIsAskedAboutNotCleared) 
     EXPECT_EQ(server.commands(), (std::vector<std::string>{"sv_vorstel", "set sv_vorstel 1", "version", "cheats"}));
 }
 
+// A server that cuts the raw line but does name unknown commands tells on itself at once.
+TEST_F(ServerKindsTest, ARawLineServerThatNamesThePasswordIsFramedWithoutTheBlank) {
+    sim::Variants v;
+    v.rawCut = true;
+    server.setVariants(v);
+    server.setCvar("sv_vorstel", "0");
+    w.Startup();
+    w.form.Command1.click();
+    reactor.advance(2500);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(server.commands(), (std::vector<std::string>{"myWord sv_vorstel", "version", "sv_vorstel", "set sv_vorstel 1"}));
+}
+
 TEST(ListingLines, WideColumnsAndIPv6ClientsParseIntoTheirFields) {
     struct Case {
         const char* line;

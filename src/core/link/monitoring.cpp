@@ -61,13 +61,15 @@ void Monitoring::txtPWD_LostFocus() {
 
 Task<std::string> Monitoring::ClaimServer() { co_return co_await Claim(true); }
 
-Task<bool> Monitoring::FindFraming() {
+Task<bool> Monitoring::FindFraming(bool ranPassword) {
     auto& link = w_.link;
-    co_await link.WaitForLink();
     // A server that knows "version" but printed nothing for the marker simply keeps quiet
     // about unknown variables.
-    if (!(co_await link.SendRconCommand("version", Framing::LeadingBlank)).empty() || !link.lastReplyHeaderOnly())
-        co_return false;
+    if (!ranPassword) {
+        co_await link.WaitForLink();
+        if (!(co_await link.SendRconCommand("version", Framing::LeadingBlank)).empty() || !link.lastReplyHeaderOnly())
+            co_return false;
+    }
     co_await link.WaitForLink();
     if ((co_await link.SendRconCommand("version", Framing::RawLine)).empty()) co_return false;
     link.UseFraming(Framing::RawLine);
@@ -78,10 +80,15 @@ Task<bool> Monitoring::FindFraming() {
 Task<std::string> Monitoring::Claim(bool first) {
     auto& link = w_.link;
     std::string answer = co_await link.SendRconCommand("sv_vorstel");
-    // Printed nothing: perhaps the server ran our password as the command. The empty-answer
-    // path below would then clear another monitor's marker, so find out first.
-    if (first && answer.empty() && link.lastReplyHeaderOnly() && link.framing() == Framing::LeadingBlank &&
-        co_await FindFraming()) {
+    // Printed nothing, or named our password as an unknown command: perhaps the server ran the
+    // password as the command. The empty-answer path below would then clear another
+    // monitor's marker, so find out first.
+    const std::string& password = w_.form.txtPWD.text();
+    const bool ranPassword =
+        !password.empty() &&
+        StripColourCodes(answer).find("Unknown command \"" + StripColourCodes(password) + "\"") != std::string::npos;
+    if (first && link.framing() == Framing::LeadingBlank &&
+        ((answer.empty() && link.lastReplyHeaderOnly()) || ranPassword) && co_await FindFraming(ranPassword)) {
         co_await link.WaitForLink();
         answer = co_await link.SendRconCommand("sv_vorstel");
     }

@@ -58,7 +58,11 @@ bool RconLink::pacing() const {
 void RconLink::SetPacing(bool on) { traits().pacing = on; }
 
 Task<std::string> RconLink::SendRconCommand(std::string command) {
-    co_return co_await SendRconCommand(std::move(command), framing());
+    co_return co_await Send(std::move(command), std::nullopt);
+}
+
+Task<std::string> RconLink::SendRconCommand(std::string command, Framing framing) {
+    co_return co_await Send(std::move(command), framing);
 }
 
 // Holds the link until the server's bucket has room; a request that goes out at once waits
@@ -77,10 +81,12 @@ Task<void> RconLink::WaitForBucket() {
     }
 }
 
-Task<std::string> RconLink::SendRconCommand(std::string command, Framing framing) {
+Task<std::string> RconLink::Send(std::string command, std::optional<Framing> forced) {
     while (busy()) co_await linkWaiters_.wait();
     co_await WaitForBucket();
 
+    // Taken only now: what was found out while this request waited holds for it too.
+    const Framing framing = forced.value_or(this->framing());
     traffic_.WriteRequest(framing == Framing::RawLine && framing != this->framing()
                               ? command + "   (sent without the leading blank)"
                               : command);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "../form/form1.h"
@@ -69,6 +70,7 @@ private:
     const ServerTraits* knownTraits() const;
     std::string serverKey() const;
     Task<void> WaitForBucket();
+    Task<std::string> Send(std::string command, std::optional<Framing> forced);
 
     void OnDataArrival();
     void OnReplyWindowClosed();

@@ -4,10 +4,10 @@
 
 namespace vorstel {
 
-std::int64_t RequestBucket::EarliestSend(std::int64_t nowMs) const {
+std::int64_t RequestBucket::EarliestSend(std::int64_t nowMs, std::int64_t marginMs) const {
     if (!used_ || level_ < kBurst) return nowMs;
     // Full: one request must have leaked out since the last one counted.
-    return std::max(nowMs, lastMs_ + kLeakMs * (level_ - kBurst + 1) + kMarginMs);
+    return std::max(nowMs, lastMs_ + kLeakMs * (level_ - kBurst + 1) + marginMs);
 }
 
 void RequestBucket::Sent(std::int64_t nowMs) {

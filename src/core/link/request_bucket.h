@@ -16,7 +16,7 @@ public:
 
     // At `nowMs` or later: the first moment the server's bucket has room, plus the margin
     // when the bucket is what holds the request back.
-    std::int64_t EarliestSend(std::int64_t nowMs) const;
+    std::int64_t EarliestSend(std::int64_t nowMs, std::int64_t marginMs = kMarginMs) const;
     // A request went out at `nowMs`: the server's own arithmetic, step for step.
     void Sent(std::int64_t nowMs);
     // The reply to that request came at `nowMs`. A bucket that started afresh with the
