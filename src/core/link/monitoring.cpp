@@ -85,7 +85,7 @@ Task<std::string> Monitoring::Claim(bool first) {
     // monitor's marker, so find out first.
     const std::string& password = w_.form.txtPWD.text();
     const bool ranPassword =
-        !password.empty() &&
+        !password.empty() && password != "sv_vorstel" &&
         StripColourCodes(answer).find("Unknown command \"" + StripColourCodes(password) + "\"") != std::string::npos;
     if (first && link.framing() == Framing::LeadingBlank &&
         ((answer.empty() && link.lastReplyHeaderOnly()) || ranPassword) && co_await FindFraming(ranPassword)) {
