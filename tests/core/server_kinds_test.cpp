@@ -3,6 +3,7 @@
 // open-source engine must run every request the watchdog means it to run.
 #include <gtest/gtest.h>
 
+#include "link/request_bucket.h"
 #include "penalties/penalty_tables.h"
 #include "scan/status_line.h"
 #include "watchdog_fixture.h"
@@ -133,6 +134,41 @@ TEST_F(ServerKindsTest, ARawLineServerThatNamesThePasswordIsFramedWithoutTheBlan
     reactor.advance(2500);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(server.commands(), (std::vector<std::string>{"myWord sv_vorstel", "version", "sv_vorstel", "set sv_vorstel 1"}));
+}
+
+// Our copy of the bucket takes a request exactly when the server does, at any spacing.
+TEST(RequestBucketCopy, AgreesWithTheServerRequestForRequest) {
+    VirtualReactor reactor;
+    sim::SimServer server(reactor, sim::Scenario{}, "myWord");
+    server.setVariants({.rateLimit = sim::RateLimit::BucketPerAddress});
+    int replies = 0;
+    server.transmit = [&](const std::string&, const Peer&) { ++replies; };
+    RequestBucket bucket;
+    std::int64_t t = 0;
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 400; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        t += (seed >> 16) % (i % 50 < 40 ? 700 : 3500);  // bursts that fill it, pauses that drain it
+        reactor.runUntil(t);
+        const bool expected = bucket.EarliestSend(t, 0) <= t;
+        const int before = replies;
+        server.receive(std::string("\xFF\xFF\xFF\xFF\x02rcon myWord cheats"), Peer{"10.0.0.1", 1000 + i});
+        bucket.Sent(t);
+        ASSERT_EQ(replies > before, expected) << "request " << i << " at " << t;
+    }
+    EXPECT_GT(server.droppedRequests(), 50u);
+}
+
+// Over a real network the server saw the bucket's first request no later than its reply.
+TEST(RequestBucketCopy, AFreshBucketCountsFromTheFirstReply) {
+    RequestBucket bucket;
+    bucket.Sent(0);
+    bucket.Answered(40);
+    for (int i = 0; i < 9; ++i) {
+        bucket.Sent(100);
+        bucket.Answered(900);  // not a fresh bucket: moves nothing
+    }
+    EXPECT_EQ(bucket.EarliestSend(100), 40 + 1000 + RequestBucket::kMarginMs);
 }
 
 TEST(ListingLines, WideColumnsAndIPv6ClientsParseIntoTheirFields) {

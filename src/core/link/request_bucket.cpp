@@ -5,7 +5,7 @@
 namespace vorstel {
 
 std::int64_t RequestBucket::EarliestSend(std::int64_t nowMs, std::int64_t marginMs) const {
-    if (!used_ || level_ < kBurst) return nowMs;
+    if (level_ < kBurst) return nowMs;
     // Full: one request must have leaked out since the last one counted.
     return std::max(nowMs, lastMs_ + kLeakMs * (level_ - kBurst + 1) + marginMs);
 }
