@@ -64,7 +64,9 @@ BENCHMARK(BM_RequestOverUdp)->UseManualTime()->Unit(benchmark::kMillisecond)->It
 // The simulated server over real UDP, in this process, on the same event loop.
 class UdpSimServer {
 public:
-    UdpSimServer(Reactor& reactor, int players) : server_(reactor, sim::Scenario{}, "myWord") {
+    UdpSimServer(Reactor& reactor, int players, const sim::Variants& variants = {})
+        : server_(reactor, sim::Scenario{}, "myWord") {
+        server_.setVariants(variants);
         server_.setCvar("sv_maxclients", "64");
         for (int i = 0; i < players; ++i) {
             sim::Player p;
@@ -87,6 +89,7 @@ public:
         });
     }
     int port() const { return socket_.localPort(); }
+    const sim::SimServer& sim() const { return server_; }
 
 private:
     sim::SimServer server_;
@@ -151,6 +154,71 @@ void BM_ScanOverUdp(benchmark::State& state) {
     std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_ScanOverUdp)->Arg(8)->Arg(32)->Arg(64)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
+
+// The same scan against the open-source engine, whose bucket (10 requests, one more a second,
+// the rest dropped) binds once the warm-up's requests have filled it. Its floor is the
+// bucket's own schedule: each request at the later of its reply window's end and the first
+// moment the server takes it, replayed from the times the server received the warm-up.
+void BM_ScanOverUdpOpenMoHAA(benchmark::State& state) {
+    const int players = static_cast<int>(state.range(0));
+    QtReactor reactor;
+    bench::NullDesktop desktop;
+    bench::NullDialogs dialogs;
+    FixedCalendar calendar;
+    const auto dir = std::filesystem::temp_directory_path() / "vorstel-scan-bench-openmohaa";
+    std::filesystem::create_directories(dir);
+    sim::Variants variants;
+    sim::ApplyVariantName("openmohaa", variants);
+    UdpSimServer server(reactor, players, variants);
+    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
+    w.form.txtPORT.setText(std::to_string(server.port()));
+    w.link.UseFraming(Framing::RawLine);
+    w.link.SetPacing(true);
+    constexpr int kWarmUpRequests = 13;
+    double ratio = 0, floorMs = 0;
+    for (auto _ : state) {
+        QEventLoop loop;
+        QElapsedTimer clock;
+        std::int64_t startMs = 0;
+        std::size_t warmUpRecords = 0;
+        w.scope.spawn([](Watchdog& wd, const UdpSimServer& s, QEventLoop& l, QElapsedTimer& c, std::int64_t& start,
+                         std::size_t& records, Reactor& r) -> Task<void> {
+            for (int i = 0; i < kWarmUpRequests; ++i) {
+                co_await wd.link.WaitForLink();
+                co_await wd.link.SendRconCommand("cheats");
+            }
+            records = s.sim().received().size();
+            c.start();
+            start = r.nowMs();
+            co_await wd.link.WaitForLink();
+            wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
+            if (!wd.engine.StatusText.empty()) co_await wd.scan.Work();
+            l.quit();
+        }(w, server, loop, clock, startMs, warmUpRecords, reactor));
+        loop.exec();
+        const double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+
+        const auto& received = server.sim().received();
+        RequestBucket bucket;
+        for (std::size_t i = 0; i < warmUpRecords; ++i) bucket.Sent(received[i].atMs);
+        std::int64_t at = startMs, last = startMs;
+        for (std::size_t i = warmUpRecords; i < received.size(); ++i) {
+            at = bucket.EarliestSend(i == warmUpRecords ? startMs : last + RconLink::kReplyWindowMs, 0);
+            bucket.Sent(at);
+            last = at;
+        }
+        floorMs = static_cast<double>(last + RconLink::kReplyWindowMs - startMs);
+        ratio = ms / floorMs;
+        state.SetIterationTime(ms / 1000.0);
+        if (w.form.Players.rowCount() != static_cast<std::size_t>(players)) state.SkipWithError("players missing");
+        if (server.sim().droppedRequests() != 0) state.SkipWithError("requests dropped by the bucket");
+    }
+    state.counters["floor_s"] = floorMs / 1000;
+    state.counters["wall_over_floor"] = ratio;
+    state.counters["dropped"] = static_cast<double>(server.sim().droppedRequests());
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_ScanOverUdpOpenMoHAA)->Arg(32)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 

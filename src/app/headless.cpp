@@ -21,6 +21,8 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include "posix_reactor.h"
@@ -40,6 +42,19 @@ public:
         std::tm local{};
         ::localtime_r(&t, &local);
         return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
+    }
+    // The C library's date format for LC_TIME (from LC_ALL, LC_TIME or LANG), read without
+    // touching the program's own locale.
+    DateOrder shortDateOrder() const override {
+        DateOrder order = DateOrder::DayFirst;
+        if (locale_t loc = ::newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0))) {
+            const std::string_view format = ::nl_langinfo_l(D_FMT, loc);
+            const auto day = format.find_first_of("de"), month = format.find_first_of("mbBD");
+            if (month != std::string_view::npos && (day == std::string_view::npos || month < day))
+                order = DateOrder::MonthFirst;
+            ::freelocale(loc);
+        }
+        return order;
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -76,6 +77,12 @@ LocalDateTime SystemCalendar::now() const {
     const auto d = t.date();
     const auto h = t.time();
     return {d.year(), d.month(), d.day(), h.hour(), h.minute(), h.second()};
+}
+
+DateOrder SystemCalendar::shortDateOrder() const {
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    const auto day = format.indexOf(QLatin1Char('d')), month = format.indexOf(QLatin1Char('M'));
+    return month >= 0 && (day < 0 || month < day) ? DateOrder::MonthFirst : DateOrder::DayFirst;
 }
 
 }  // namespace vorstel

@@ -33,6 +33,8 @@ private:
 class SystemCalendar : public Calendar {
 public:
     LocalDateTime now() const override;
+    // From the locale's short date format: where "d" stands against "M".
+    DateOrder shortDateOrder() const override;
 };
 
 }  // namespace vorstel

@@ -113,6 +113,10 @@ void SimServer::receive(const std::string& datagram, const Peer& from) {
 
 void SimServer::answerStatusQuery(std::string_view line, const std::vector<Word>& words, const Peer& from,
                                   const std::string& datagram) {
+    if (variants_.rateLimit == RateLimit::BucketPerAddress && rateLimited(from)) {
+        ++dropped_;
+        return;
+    }
     std::string reply = kStatusHeader;
     for (const Cvar& c : cvars_) {
         if (c.serverInfo) reply += "\\" + c.name + "\\" + c.value;
@@ -134,8 +138,12 @@ void SimServer::answerRcon(std::string_view line, const std::vector<Word>& words
         return;
     }
     const std::string command = commandText(line, words);
-    Output out(variants_.smallBuffer ? kSmallBufferText : kLargeBufferText);
+    Output out(bufferText());
     const bool refused = password_.empty() || words.size() < 2 || words[1].text != password_;
+    if (refused && variants_.rateLimit == RateLimit::BucketPerAddress && overBucket(badPasswordBucket_)) {
+        ++dropped_;
+        return;
+    }
     if (password_.empty()) {
         out.print("No rconpassword set on the server.\n");
     } else if (refused) {
@@ -157,25 +165,31 @@ bool SimServer::rateLimited(const Peer& from) {
             if (lastRconMs_ && now - *lastRconMs_ < kHalfSecond) return true;
             lastRconMs_ = now;
             return false;
-        case RateLimit::BucketPerAddress: {
-            // The bucket fills by one per request and leaks one a second; full means dropped.
-            auto [it, created] = buckets_.try_emplace(from.host, Bucket{0, now});
-            Bucket& b = it->second;
-            const std::int64_t interval = now - b.lastMs;
-            const std::int64_t expired = interval / kBucketRefillMs;
-            if (expired > b.level || interval < 0) {
-                b.level = 0;
-                b.lastMs = now;
-            } else {
-                b.level -= static_cast<int>(expired);
-                b.lastMs = now - interval % kBucketRefillMs;
-            }
-            if (b.level >= kBucketSize) return true;
-            ++b.level;
-            return false;
-        }
+        case RateLimit::BucketPerAddress:
+            return overBucket(buckets_[from.host]);
     }
     return false;
+}
+
+// The bucket fills by one per request and leaks one a second; full means dropped.
+bool SimServer::overBucket(Bucket& b) {
+    const std::int64_t now = reactor_.nowMs();
+    const std::int64_t interval = now - b.lastMs;
+    const std::int64_t expired = interval / kBucketRefillMs;
+    if (!b.used || expired > b.level || interval < 0) {
+        b = Bucket{0, now, true};
+    } else {
+        b.level -= static_cast<int>(expired);
+        b.lastMs = now - interval % kBucketRefillMs;
+    }
+    if (b.level >= kBucketSize) return true;
+    ++b.level;
+    return false;
+}
+
+std::size_t SimServer::bufferText() const {
+    if (variants_.smallBuffer) return kSmallBufferText;
+    return variants_.openMoHAA ? kOpenMoHAABufferText : kLargeBufferText;
 }
 
 // The original engine takes the rest of the line after the password word; the raw-cut
@@ -223,8 +237,17 @@ void SimServer::execute(std::string_view command, Output& out) {
             c->value = args[1].text;
         } else {
             const char* colour = variants_.colourCodes ? "^7" : "";
-            out.print("\"" + c->name + "\" is:\"" + c->value + colour + "\" default:\"" + c->resetValue + colour +
-                      "\"\n");
+            std::string reply = "\"" + c->name + "\" is:\"" + c->value + colour + "\"";
+            if (!variants_.openMoHAA) {
+                reply += " default:\"" + c->resetValue + colour + "\"";
+            } else if (EqualsNoCase(c->name, "version") || EqualsNoCase(c->name, "shortversion")) {
+                // read-only: neither tail
+            } else if (c->value == c->resetValue) {
+                reply += ", the default";
+            } else {
+                reply += " default:\"" + c->resetValue + colour + "\"";
+            }
+            out.print(reply + "\n");
         }
     } else if (!variants_.silentUnknown) {
         out.print("Unknown command \"" + name + "\"\n");
@@ -233,9 +256,16 @@ void SimServer::execute(std::string_view command, Output& out) {
 
 // Printed piece by piece like the engine does, which decides where a small buffer cuts.
 void SimServer::printStatus(Output& out) {
+    const bool grown = variants_.openMoHAA;
+    std::size_t addressWidth = grown ? 21 : 22;
+    if (grown) {
+        for (const auto& [num, p] : players_)
+            if (listedAddress(p).front() == '[') addressWidth = 38;
+    }
+    const std::string addressHeader = "address" + std::string(addressWidth - 7, ' ');
     out.print("map: " + cvar("mapname").value_or("") + "\n");
-    out.print("num score ping name            lastmsg address               qport rate\n");
-    out.print("--- ----- ---- --------------- ------- --------------------- ----- -----\n");
+    out.print("num score ping name            lastmsg " + addressHeader + "qport rate\n");
+    out.print("--- ----- ---- --------------- ------- " + std::string(addressWidth - 1, '-') + " ----- -----\n");
     for (const auto& [num, p] : players_) {
         out.print(Format("%3i ", num));
         out.print(Format("%5i ", p.score));
@@ -246,16 +276,39 @@ void SimServer::printStatus(Output& out) {
         } else {
             out.print(Format("%4i ", std::min(p.ping, 9999)));
         }
+        // The original pads the name to 16 and a longer one runs into lastmsg; the
+        // open-source engine pads to 15 and always leaves a blank.
         out.print(p.name);
-        for (std::size_t i = p.name.size(); i < 16; ++i) out.print(" ");
+        if (grown) {
+            for (std::size_t i = p.name.size(); i < 15; ++i) out.print(" ");
+            out.print(" ");
+        } else {
+            for (std::size_t i = p.name.size(); i < 16; ++i) out.print(" ");
+        }
         out.print(Format("%7i ", p.lastmsg));
-        out.print(p.address);
-        for (std::size_t i = p.address.size(); i < 22; ++i) out.print(" ");
+        const std::string address = listedAddress(p);
+        out.print(address);
+        if (grown) {
+            for (std::size_t i = address.size(); i < addressWidth - 1; ++i) out.print(" ");
+            out.print(" ");
+        } else {
+            for (std::size_t i = address.size(); i < addressWidth; ++i) out.print(" ");
+        }
         out.print(Format("%5i", p.qport));
         out.print(Format(" %5i", p.rate));
         out.print("\n");
     }
     out.print("\n");
+}
+
+// "a.b.c.d:port" of an odd slot becomes "[2001:db8::a:b:c:d]:port" when IPv6 clients are on.
+std::string SimServer::listedAddress(const Player& p) const {
+    if (!variants_.ipv6Clients || p.clientNum % 2 == 0 || p.address.empty() || p.address.front() == '[') return p.address;
+    const auto colon = p.address.rfind(':');
+    if (colon == std::string::npos) return p.address;
+    std::string host = p.address.substr(0, colon);
+    std::replace(host.begin(), host.end(), '.', ':');
+    return "[2001:db8::" + host + "]" + p.address.substr(colon);
 }
 
 void SimServer::dumpUser(const std::vector<Word>& args, Output& out) {
@@ -303,6 +356,25 @@ void SimServer::kick(const std::vector<Word>& args, Output& out) {
 
 // ---- state ----
 
+// The open-source engine names itself between the game's version and the platform.
+void SimServer::applyEngineVersion() {
+    if (!variants_.openMoHAA) return;
+    Cvar* v = findCvar("version");
+    if (!v || v->value.find("(OpenMoHAA ") != std::string::npos) return;
+    std::string game = v->value;
+    for (const char* platform : {" linux", " win", " mac"}) {
+        const auto at = game.find(platform);
+        if (at != std::string::npos) game.erase(at);
+    }
+    v->value = v->resetValue = game + " (OpenMoHAA 0.82.1) linux-x86_64 Apr  9 2026";
+    const std::string number = game.substr(game.rfind(' ') + 1);
+    if (Cvar* s = findCvar("shortversion")) {
+        s->value = s->resetValue = number;
+    } else {
+        cvars_.push_back(Cvar{"shortversion", number, number, true});
+    }
+}
+
 void SimServer::resetCvars() {
     cvars_.clear();
     for (const ScenarioCvar& c : kEngineCvars) cvars_.push_back(Cvar{c.name, c.value, c.value, c.serverInfo});
@@ -314,6 +386,7 @@ void SimServer::resetCvars() {
             cvars_.push_back(Cvar{c.name, c.value, c.value, c.serverInfo});
         }
     }
+    applyEngineVersion();
 }
 
 SimServer::Cvar* SimServer::findCvar(std::string_view name) {
@@ -355,6 +428,7 @@ void SimServer::restart(int downtimeMs) {
     resetCvars();
     lastRconMs_.reset();
     buckets_.clear();
+    badPasswordBucket_ = {};
     if (downtimeMs > 0) {
         faults_.silent = true;
         at(reactor_.nowMs() + downtimeMs, [](SimServer& s) { s.setSilent(false); });
@@ -421,6 +495,8 @@ void SimServer::setVariants(const Variants& v) {
     variants_ = v;
     lastRconMs_.reset();
     buckets_.clear();
+    badPasswordBucket_ = {};
+    applyEngineVersion();
 }
 
 void SimServer::setFaults(const Faults& f) {
@@ -490,6 +566,10 @@ bool ApplyVariantName(std::string_view name, Variants& v) {
     else if (name == "raw-cut") v.rawCut = true;
     else if (name == "rate-500ms") v.rateLimit = RateLimit::OnePerHalfSecond;
     else if (name == "rate-bucket") v.rateLimit = RateLimit::BucketPerAddress;
+    else if (name == "openmohaa") {
+        v.colourCodes = v.silentUnknown = v.rawCut = v.openMoHAA = true;
+        v.rateLimit = RateLimit::BucketPerAddress;
+    } else if (name == "ipv6-clients") v.ipv6Clients = true;
     else return false;
     return true;
 }

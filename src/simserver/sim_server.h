@@ -40,7 +40,12 @@ struct Variants {
     bool sayEcho = false;
     bool kickEcho = false;
     bool rawCut = false;  // command cut from the raw line: a leading blank spoils it
+    // The bucket also counts getstatus, and wrong passwords fill one more, shared by all.
     RateLimit rateLimit = RateLimit::None;
+    // The open-source engine's own formats: cvar replies with ", the default" and read-only
+    // cvars, its version text, status columns that grow, an 8176-byte buffer.
+    bool openMoHAA = false;
+    bool ipv6Clients = false;  // every odd slot listed as an IPv6 client
 };
 
 // Misbehaviour on demand. Probabilities apply to each reply datagram, drawn from a
@@ -67,6 +72,7 @@ struct ReceivedCommand {
 class SimServer {
 public:
     static constexpr std::size_t kSmallBufferText = 1007;
+    static constexpr std::size_t kOpenMoHAABufferText = 8176;
     static constexpr std::size_t kLargeBufferText = 16384;
 
     SimServer(Reactor& reactor, Scenario scenario, std::string password);
@@ -129,6 +135,11 @@ private:
         bool serverInfo = false;
     };
     class Output;
+    struct Bucket {
+        int level = 0;
+        std::int64_t lastMs = 0;
+        bool used = false;
+    };
 
     void resetCvars();
     Cvar* findCvar(std::string_view name);
@@ -140,6 +151,10 @@ private:
     void answerRcon(std::string_view line, const std::vector<Word>& words, const Peer& from,
                     const std::string& datagram);
     bool rateLimited(const Peer& from);
+    bool overBucket(Bucket& b);
+    std::size_t bufferText() const;
+    std::string listedAddress(const Player& p) const;
+    void applyEngineVersion();
     std::string commandText(std::string_view line, const std::vector<Word>& words) const;
     void execute(std::string_view command, Output& out);
     void printStatus(Output& out);
@@ -168,11 +183,8 @@ private:
     Faults faults_;
     std::mt19937_64 rng_;
     std::optional<std::int64_t> lastRconMs_;
-    struct Bucket {
-        int level = 0;
-        std::int64_t lastMs = 0;
-    };
     std::map<std::string, Bucket> buckets_;
+    Bucket badPasswordBucket_;
 
     // Timed actions (scripted events, delayed replies) in order of time, then of arrival.
     std::map<std::pair<std::int64_t, std::uint64_t>, std::function<void()>> agenda_;
@@ -181,7 +193,8 @@ private:
 };
 
 // Parses a variant name as the executable takes it: colour-codes, silent-unknown,
-// small-buffer, say-echo, kick-echo, raw-cut, rate-500ms, rate-bucket.
+// small-buffer, say-echo, kick-echo, raw-cut, rate-500ms, rate-bucket; openmohaa (all that
+// the open-source engine does differently) and ipv6-clients.
 bool ApplyVariantName(std::string_view name, Variants& variants);
 
 }  // namespace vorstel::sim

@@ -31,7 +31,9 @@ const char kUsage[] =
     "Answers the game's remote console on ADDR:PORT (default 127.0.0.1:12203, password myWord)\n"
     "with the scenario FILE (default: the built-in demo). --port 0 takes a free port; the first\n"
     "line printed names the address bound. Variants: colour-codes, silent-unknown, small-buffer,\n"
-    "say-echo, kick-echo, raw-cut, rate-500ms, rate-bucket. Faults: --drop, --duplicate and\n"
+    "say-echo, kick-echo, raw-cut, rate-500ms, rate-bucket; openmohaa plays the open-source\n"
+    "engine (all of its differences at once), ipv6-clients lists every odd slot as an IPv6\n"
+    "client. Faults: --drop, --duplicate and\n"
     "--garbage take a probability per reply datagram, --delay delays every reply.\n";
 
 struct Options {

@@ -102,6 +102,36 @@ TEST_F(VariantsTest, BucketOfTenPerAddressLeaksOneASecond) {
     EXPECT_EQ(server.droppedRequests(), 2u + 1 + 1 + 1 + 1);
 }
 
+TEST_F(VariantsTest, TheOpenSourceEngine) {
+    Variants v;
+    ASSERT_TRUE(ApplyVariantName("openmohaa", v));
+    ASSERT_TRUE(ApplyVariantName("ipv6-clients", v));
+    use(v);
+    server.addPlayer(Player{.name = "SixteenCharsLong", .address = "10.0.0.9:12203"});
+    EXPECT_EQ(ask("status"), "");  // the leading blank: the password ran as the command
+    EXPECT_EQ(server.commands().back(), "myWord status");
+    auto raw = [&](const std::string& command) {
+        const auto replies = exchange(Oob("rcon myWord " + command));
+        return replies.size() == 1 ? replies[0].substr(11) : std::string("?");
+    };
+    EXPECT_EQ(raw("cheats"), "\"cheats\" is:\"0^7\", the default\n");
+    server.setCvar("cheats", "1");
+    EXPECT_EQ(raw("cheats"), "\"cheats\" is:\"1^7\" default:\"0^7\"\n");
+    EXPECT_EQ(raw("version"),
+              "\"version\" is:\"Medal of Honor Allied Assault 1.11 (OpenMoHAA 0.82.1) linux-x86_64 Apr  9 2026^7\"\n");
+    EXPECT_EQ(raw("nosuchthing"), "");
+    const std::string status = raw("status");
+    EXPECT_NE(status.find("  0     0   50 Bob             "), std::string::npos) << status;
+    EXPECT_NE(status.find("  1     0   50 SixteenCharsLong       0 [2001:db8::10:0:0:9]:12203" + std::string(12, ' ') +
+                          " 1234  5000\n"),
+              std::string::npos)
+        << status;
+    // getstatus shares the bucket: six requests so far, four more fit.
+    int answered = 0;
+    for (int i = 0; i < 6; ++i) answered += exchange(Oob("getstatus")).empty() ? 0 : 1;
+    EXPECT_EQ(answered, 4);
+}
+
 TEST(VariantNames, AsTheExecutableTakesThem) {
     Variants v;
     for (const char* name : {"colour-codes", "silent-unknown", "small-buffer", "say-echo", "kick-echo", "raw-cut",

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <map>
+#include <set>
 #include <system_error>
 #include <utility>
 
@@ -63,8 +65,33 @@ struct ListFile {
     Table& table;
 };
 
+// Dates read in another short form, counted by the form, for one message each at the end.
+struct DateConversions {
+    DateOrder order;
+    std::map<std::string, std::pair<std::size_t, std::set<std::string>>> byForm;  // count, files
+    std::vector<std::string> pending;  // forms read in the line at hand
+
+    // Rewrites a date that is not YYYY-MM-DD but reads in another form; others stay as they are.
+    void Convert(std::string& field) {
+        if (field.empty() || ParseDate(field)) return;
+        const auto read = ParseShortDate(field, order);
+        if (!read) return;
+        field = FormatDate(read->date);
+        pending.push_back(read->form);
+    }
+    // The line was taken (loaded, or dropped as over): its dates count.
+    void Count(const char* file) {
+        for (const auto& form : pending) {
+            auto& entry = byForm[form];
+            ++entry.first;
+            entry.second.insert(file);
+        }
+        pending.clear();
+    }
+};
+
 void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const std::string& today,
-              PenaltyListsLoad& result) {
+              DateConversions& dates, PenaltyListsLoad& result) {
     Table& table = file.table;
     table.clear();
     table.setSortColumn(0);
@@ -106,14 +133,19 @@ void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const 
                           " are expected";
             } else {
                 pieces.resize(file.fields);
+                dates.pending.clear();
+                dates.Convert(pieces[penalty_column::Date]);
+                if (bans) dates.Convert(pieces[penalty_column::Until]);
                 static const std::string kNoEnd;
                 const std::string& until = bans ? pieces[penalty_column::Until] : kNoEnd;
                 if (!until.empty() && !ParseDate(until)) {
                     problem = "the ban's end is not a date (YYYY-MM-DD)";
                 } else if (!until.empty() && !(today < until)) {
+                    dates.Count(file.name);
                     ++result.expiredBans;
                     continue;
                 } else {
+                    dates.Count(file.name);
                     rows.push_back(std::move(pieces));
                     continue;
                 }
@@ -174,9 +206,16 @@ std::vector<std::string> SplitLines(std::string_view text) {
 PenaltyListsLoad LoadPenaltyLists(const fs::path& dir, PenaltyTables tables, const Calendar& calendar) {
     PenaltyListsLoad result;
     const std::string today = calendar.now().date();
-    LoadList(dir, {kWarningsFile, kWarningFields, tables.warnings}, result.kept.warnings, today, result);
-    LoadList(dir, {kKicksFile, kWarningFields, tables.kicks}, result.kept.kicks, today, result);
-    LoadList(dir, {kBansFile, kBanFields, tables.bans}, result.kept.bans, today, result);
+    DateConversions dates{calendar.shortDateOrder(), {}, {}};
+    LoadList(dir, {kWarningsFile, kWarningFields, tables.warnings}, result.kept.warnings, today, dates, result);
+    LoadList(dir, {kKicksFile, kWarningFields, tables.kicks}, result.kept.kicks, today, dates, result);
+    LoadList(dir, {kBansFile, kBanFields, tables.bans}, result.kept.bans, today, dates, result);
+    for (const auto& [form, entry] : dates.byForm) {
+        std::string files;
+        for (const auto& f : entry.second) files += (files.empty() ? "" : ", ") + f;
+        result.messages.push_back(files + ": " + std::to_string(entry.first) + (entry.first == 1 ? " date" : " dates") +
+                                  " read in the form " + form + "; saved as YYYY-MM-DD from now on");
+    }
     return result;
 }
 

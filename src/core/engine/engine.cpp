@@ -72,6 +72,14 @@ Task<std::string> Engine::Send(std::string command) {
     co_return reply;
 }
 
+Task<std::string> Engine::Send(std::string command, Framing framing) {
+    co_await w_.link.WaitForLink();
+    if (ended()) throw MonitoringEnded{};
+    std::string reply = co_await w_.link.SendRconCommand(std::move(command), framing);
+    if (ended()) throw MonitoringEnded{};
+    co_return reply;
+}
+
 Task<void> Engine::Pause(int milliseconds) {
     co_await w_.link.Pause(milliseconds);
     if (ended()) throw MonitoringEnded{};
@@ -148,7 +156,9 @@ Task<bool> Engine::WarmUp() {
     for (auto* e : std::initializer_list<Element*>{&f.Command1, &f.Command2, &f.Command13, &f.Text1})
         e->setEnabled(false);
 
-    const bool linux = (co_await Send("version")).find("linux") != std::string::npos;
+    const std::string version = StripColourCodes(co_await Send("version"));
+    const bool linux = version.find("linux") != std::string::npos;
+    NoteServerEngine(version);
     f.Picture1.setVisible(false);
     f.Label35.setCaption(linux ? "Server OS: Linux" : "Server OS: Windows");
     f.Image2.setVisible(!linux);
@@ -156,7 +166,7 @@ Task<bool> Engine::WarmUp() {
 
     const std::string cheats = co_await Send("cheats");
     std::string value;
-    const bool disabled = VariableValue(cheats, value) && value == "0";
+    const bool disabled = VariableValue(cheats, value) && StripColourCodes(value) == "0";
     f.Label23.setCaption(disabled ? "Cheats - Disabled" : "Cheats - Enabled!!");
     f.Image1[0].setVisible(!disabled);
     f.Image1[1].setVisible(disabled);
@@ -188,6 +198,18 @@ Task<bool> Engine::WarmUp() {
                                             f.Cheats[6].value() == 1 ? "set resetvalue hacked" : "set resetvalue 0"};
     for (const auto& command : rules) co_await Send(command);
     co_return true;
+}
+
+// The open-source engine names itself in its version: "... 1.11 (OpenMoHAA 0.82.1 ...) linux-...".
+// Its rate limit is then respected; any other answer means the original game's pacing.
+void Engine::NoteServerEngine(const std::string& version) {
+    if (version.empty()) return;  // nothing learnt: what was known stands
+    const auto open = version.find("(OpenMoHAA ");
+    w_.link.SetPacing(open != std::string::npos);
+    if (open == std::string::npos) return;
+    const auto close = version.find(')', open);
+    const std::string engine = version.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+    w_.Notice("Server engine: " + engine + "; requests are paced to its rate limit (10 at once, then one a second).");
 }
 
 void Engine::HandOver() {

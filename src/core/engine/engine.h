@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "../link/reply.h"
 #include "../runtime/task.h"
 
 namespace vorstel {
@@ -49,6 +50,8 @@ public:
     // MonitoringEnded instead of sending (or instead of returning the reply) once monitoring
     // has ended since the tick began. Pause does the same after its wait.
     Task<std::string> Send(std::string command);
+    // The same with the framing given: the claim's probes of how the server cuts its commands.
+    Task<std::string> Send(std::string command, Framing framing);
     Task<void> Pause(int milliseconds);
     // Monitoring ended (Stop, Exit, a connection edit, a failed claim) since this tick began.
     bool ended() const;
@@ -65,6 +68,7 @@ public:
 private:
     Task<bool> WarmUp();
     void HandOver();
+    void NoteServerEngine(const std::string& version);
     Task<void> ScanFrame();
     Task<void> PatrolFrame();
     Task<void> MapRefresh();

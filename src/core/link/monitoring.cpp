@@ -65,14 +65,41 @@ void Monitoring::txtPWD_LostFocus() {
     }(w_.dialogs()));
 }
 
-Task<std::string> Monitoring::ClaimServer() {
+Task<std::string> Monitoring::ClaimServer() { co_return co_await Claim(true); }
+
+Task<bool> Monitoring::FindFraming(bool ranPassword) {
+    auto& link = w_.link;
+    // A server that knows "version" but printed nothing for the marker simply keeps quiet
+    // about unknown variables.
+    if (!ranPassword) {
+        if (!(co_await w_.engine.Send("version", Framing::LeadingBlank)).empty() || !link.lastReplyHeaderOnly())
+            co_return false;
+    }
+    if ((co_await w_.engine.Send("version", Framing::RawLine)).empty()) co_return false;
+    link.UseFraming(Framing::RawLine);
+    w_.Notice("Server takes the command from the raw line; sending rcon without the leading blank.");
+    co_return true;
+}
+
+Task<std::string> Monitoring::Claim(bool first) {
     auto& link = w_.link;
     std::string answer = co_await link.SendRconCommand("sv_vorstel");
+    // Printed nothing, or named our password as an unknown command: perhaps the server ran the
+    // password as the command. The empty-answer path below would then clear another
+    // monitor's marker, so find out first.
+    const std::string& password = w_.form.txtPWD.text();
+    const bool ranPassword =
+        !password.empty() && password != "sv_vorstel" &&
+        StripColourCodes(answer).find("Unknown command \"" + StripColourCodes(password) + "\"") != std::string::npos;
+    if (first && link.framing() == Framing::LeadingBlank &&
+        ((answer.empty() && link.lastReplyHeaderOnly()) || ranPassword) && co_await FindFraming(ranPassword))
+        answer = co_await w_.engine.Send("sv_vorstel");
     if (answer.find("command") != std::string::npos) answer.clear();
     std::string value;
     // A reply without a value (neither a refusal nor a variable) counts as no answer.
     if (!answer.empty() && answer.find("rconpassword") == std::string::npos && !VariableValue(answer, value))
         answer.clear();
+    value = StripColourCodes(value);
 
     if (!answer.empty()) {
         if (answer.find("rconpassword") != std::string::npos) {
@@ -105,7 +132,7 @@ Task<std::string> Monitoring::ClaimServer() {
     }
     ClaimRetry = true;
     co_await link.WaitForLink();
-    co_return co_await ClaimServer();
+    co_return co_await Claim(false);
 }
 
 Task<void> Monitoring::StopMonitoring() {

@@ -30,6 +30,11 @@ public:
     std::uint64_t stops() const { return stops_; }
 
 private:
+    Task<std::string> Claim(bool first);
+    // After a header-only answer (or one that named the password as the command): true when
+    // the server turns out to take the command from the raw line, and the link now frames
+    // requests that way.
+    Task<bool> FindFraming(bool ranPassword);
     Task<void> ScanNow();
     void DisableControls();
 

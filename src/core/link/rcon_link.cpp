@@ -1,14 +1,15 @@
 #include "rcon_link.h"
 
 #include "../runtime/numbers.h"
-#include "reply.h"
 
 namespace vorstel {
 
 RconLink::RconLink(Reactor& reactor, Form1& form, TrafficLog& traffic)
     : reactor_(reactor), form_(form), traffic_(traffic), UDPClient(reactor.createDatagramSocket()),
       Timer2(reactor.createTimer()),
-      pauseTimer_(reactor.createTimer()) {
+      pauseTimer_(reactor.createTimer()), paceTimer_(reactor.createTimer()) {
+    paceTimer_->setSingleShot(true);
+    paceTimer_->onTimeout = [this] { paceWaiters_.resumeAll(); };
     pauseTimer_->setSingleShot(true);
     pauseTimer_->onTimeout = [this] { pauseWaiters_.resumeAll(); };
     Timer2->setInterval(1200);
@@ -29,18 +30,75 @@ Task<void> RconLink::Pause(int milliseconds) {
     co_await pauseWaiters_.wait();
 }
 
-Task<std::string> RconLink::SendRconCommand(std::string command) {
-    while (busy()) co_await linkWaiters_.wait();
+std::string RconLink::serverKey() const { return form_.txtSVR.text() + '\n' + form_.txtPORT.text(); }
 
-    traffic_.WriteRequest(command);
+RconLink::ServerTraits& RconLink::traits() { return servers_[serverKey()]; }
+
+const RconLink::ServerTraits* RconLink::knownTraits() const {
+    const auto it = servers_.find(serverKey());
+    return it == servers_.end() ? nullptr : &it->second;
+}
+
+Framing RconLink::framing() const {
+    const ServerTraits* t = knownTraits();
+    if (!t || framingKey_ != serverKey() + '\n' + form_.txtPWD.text()) return Framing::LeadingBlank;
+    return t->framing;
+}
+
+void RconLink::UseFraming(Framing framing) {
+    traits().framing = framing;
+    framingKey_ = serverKey() + '\n' + form_.txtPWD.text();
+}
+
+bool RconLink::pacing() const {
+    const ServerTraits* t = knownTraits();
+    return t && t->pacing;
+}
+
+void RconLink::SetPacing(bool on) { traits().pacing = on; }
+
+Task<std::string> RconLink::SendRconCommand(std::string command) {
+    co_return co_await Send(std::move(command), std::nullopt);
+}
+
+Task<std::string> RconLink::SendRconCommand(std::string command, Framing framing) {
+    co_return co_await Send(std::move(command), framing);
+}
+
+// Holds the link until the server's bucket has room; a request that goes out at once waits
+// for nothing.
+Task<void> RconLink::WaitForBucket() {
+    if (!pacing()) co_return;
+    for (;;) {
+        const std::int64_t now = reactor_.nowMs();
+        const std::int64_t at = traits().bucket.EarliestSend(now);
+        if (at <= now) co_return;
+        SetGuardedEnabled(false);
+        form_.rconwait.setValue(true);
+        paceTimer_->setInterval(static_cast<int>(at - now));
+        paceTimer_->start();
+        co_await paceWaiters_.wait();
+    }
+}
+
+Task<std::string> RconLink::Send(std::string command, std::optional<Framing> forced) {
+    while (busy()) co_await linkWaiters_.wait();
+    co_await WaitForBucket();
+
+    // Taken only now: what was found out while this request waited holds for it too.
+    const Framing framing = forced.value_or(this->framing());
+    traffic_.WriteRequest(framing == Framing::RawLine && framing != this->framing()
+                              ? command + "   (sent without the leading blank)"
+                              : command);
     SetGuardedEnabled(false);
     form_.rconwait.setValue(true);
 
     UDPClient->close();
     UDPClient->setRemoteHost(form_.txtSVR.text());
     if (auto port = ToLong(form_.txtPORT.text())) UDPClient->setRemotePort(*port);
-    UDPClient->send(RequestDatagram(OobPrefix, form_.txtPWD.text(), command));
+    UDPClient->send(RequestDatagram(OobPrefix, form_.txtPWD.text(), command, framing));
     ++requests_;
+    traits().bucket.Sent(reactor_.nowMs());
 
     Timer2->setInterval(kReplyWindowMs);
     Timer2->start();
@@ -49,6 +107,8 @@ Task<std::string> RconLink::SendRconCommand(std::string command) {
 
     std::string result = std::move(LastReply);
     LastReply.clear();
+    lastHeaderOnly_ = LastReplyHeaderOnly;
+    LastReplyHeaderOnly = false;
     form_.rconwait.setValue(false);
     SetGuardedEnabled(true);
     traffic_.WriteReply(result);
@@ -61,7 +121,10 @@ void RconLink::OnDataArrival() {
     auto datagram = UDPClient->readDatagram();
     // Only the first datagram of a reply counts: later parts find the socket closed.
     UDPClient->close();
-    if (datagram) LastReply = CleanReply(*datagram);
+    if (!datagram) return;
+    LastReply = CleanReply(*datagram);
+    LastReplyHeaderOnly = IsHeaderOnly(*datagram);
+    if (WaitState == 1) traits().bucket.Answered(reactor_.nowMs());
 }
 
 void RconLink::OnReplyWindowClosed() {

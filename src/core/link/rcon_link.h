@@ -3,7 +3,9 @@
 // window open while everything else goes on, and returns the cleaned reply (empty when
 // nothing came). One request at a time; other senders queue, first come, first served.
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "../form/form1.h"
@@ -11,6 +13,8 @@
 #include "../runtime/task.h"
 #include "../runtime/wait_queue.h"
 #include "logs.h"
+#include "reply.h"
+#include "request_bucket.h"
 
 namespace vorstel {
 
@@ -23,6 +27,20 @@ public:
 
     // Callers wait for the link first; SendRconCommand still queues a caller that did not.
     Task<std::string> SendRconCommand(std::string command);
+    // The same with the framing given, whatever the server was found to take: for probes.
+    Task<std::string> SendRconCommand(std::string command, Framing framing);
+
+    // The last request's reply was a datagram holding only the header (an empty text that
+    // the server did send, unlike no datagram at all).
+    bool lastReplyHeaderOnly() const { return lastHeaderOnly_; }
+
+    // What was found out about the server that the connection boxes name; forgotten when
+    // they name another. Against the original game none of it is ever set.
+    Framing framing() const;
+    void UseFraming(Framing framing);
+    // Pacing to the open-source engine's per-address bucket, switched on by its version text.
+    bool pacing() const;
+    void SetPacing(bool on);
     // Returns once no request is in flight and every earlier waiter has had its turn.
     Task<void> WaitForLink();
     // A plain pause, with a timer of its own: a request sent meanwhile neither cuts it short
@@ -43,6 +61,17 @@ public:
     std::function<void(const std::string& command, const std::string& reply)> onExchange;
 
 private:
+    struct ServerTraits {
+        Framing framing = Framing::LeadingBlank;
+        bool pacing = false;
+        RequestBucket bucket;
+    };
+    ServerTraits& traits();
+    const ServerTraits* knownTraits() const;
+    std::string serverKey() const;
+    Task<void> WaitForBucket();
+    Task<std::string> Send(std::string command, std::optional<Framing> forced);
+
     void OnDataArrival();
     void OnReplyWindowClosed();
     void SetGuardedEnabled(bool on);
@@ -56,7 +85,14 @@ private:
     std::unique_ptr<Timer> pauseTimer_;
     WaitQueue pauseWaiters_;
     std::string LastReply;
+    bool LastReplyHeaderOnly = false;
+    bool lastHeaderOnly_ = false;
     int WaitState = 0;
+    // Keyed by host and port; the bucket counts every request to that server, paced or not.
+    std::map<std::string, ServerTraits> servers_;
+    std::string framingKey_;  // the boxes, password included, under which a framing was found
+    std::unique_ptr<Timer> paceTimer_;
+    WaitQueue paceWaiters_;
     WaitQueue linkWaiters_;
     WaitQueue windowWaiters_;
     bool wakePosted_ = false;

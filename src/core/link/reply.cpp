@@ -22,17 +22,22 @@ std::string CleanReply(std::string_view text) {
     return out;
 }
 
-std::string RequestDatagram(std::string_view oobPrefix, std::string_view password, std::string_view command) {
+std::string RequestDatagram(std::string_view oobPrefix, std::string_view password, std::string_view command,
+                            Framing framing) {
     std::string d(oobPrefix);
     if (command == "getstatus") {
         d += " getstatus";
     } else {
-        d += " rcon ";
+        d += framing == Framing::RawLine ? "rcon " : " rcon ";
         d += password;
         d += ' ';
         d += command;
     }
     return d;
+}
+
+bool IsHeaderOnly(std::string_view datagram) {
+    return datagram.size() == kReplyHeaderLength && datagram == std::string_view("\xFF\xFF\xFF\xFF\x01print\n", 11);
 }
 
 }  // namespace vorstel

@@ -33,6 +33,47 @@ std::optional<CivilDate> ParseDate(std::string_view text) {
     return d;
 }
 
+namespace {
+
+bool Exists(const CivilDate& d) {
+    return d.year >= 0 && d.year <= 9999 && d.month >= 1 && d.month <= 12 && d.day >= 1 &&
+           d.day <= DaysInMonth(d.year, d.month);
+}
+
+}  // namespace
+
+std::optional<ShortDate> ParseShortDate(std::string_view text, DateOrder order) {
+    const auto sep = text.find_first_of("./-");
+    if (sep == std::string_view::npos) return std::nullopt;
+    const char separator = text[sep];
+    const auto second = text.find(separator, sep + 1);
+    if (second == std::string_view::npos || text.find(separator, second + 1) != std::string_view::npos)
+        return std::nullopt;
+    const std::string_view parts[3] = {text.substr(0, sep), text.substr(sep + 1, second - sep - 1),
+                                       text.substr(second + 1)};
+    int n[3];
+    for (int i = 0; i < 3; ++i)
+        if (parts[i].empty() || parts[i].size() > 4 || !Digits(parts[i], n[i])) return std::nullopt;
+    const std::string sepText(1, separator);
+    if (parts[0].size() == 4) {
+        if (parts[1].size() > 2 || parts[2].size() > 2) return std::nullopt;
+        const CivilDate d{n[0], n[1], n[2]};
+        if (!Exists(d)) return std::nullopt;
+        return ShortDate{d, "YYYY" + sepText + "MM" + sepText + "DD"};
+    }
+    if (parts[0].size() > 2 || parts[1].size() > 2 || (parts[2].size() != 2 && parts[2].size() != 4))
+        return std::nullopt;
+    int year = n[2];
+    if (parts[2].size() == 2) year += year < 70 ? 2000 : 1900;
+    const CivilDate dayFirst{year, n[1], n[0]}, monthFirst{year, n[0], n[1]};
+    const bool dayFirstExists = Exists(dayFirst), monthFirstExists = Exists(monthFirst);
+    if (!dayFirstExists && !monthFirstExists) return std::nullopt;
+    const bool readDayFirst = dayFirstExists && (!monthFirstExists || order == DateOrder::DayFirst);
+    const std::string yearForm = parts[2].size() == 2 ? "YY" : "YYYY";
+    return readDayFirst ? ShortDate{dayFirst, "DD" + sepText + "MM" + sepText + yearForm}
+                        : ShortDate{monthFirst, "MM" + sepText + "DD" + sepText + yearForm};
+}
+
 std::string FormatDate(const CivilDate& date) {
     char b[16];
     std::snprintf(b, sizeof b, "%04d-%02d-%02d", date.year, date.month, date.day);

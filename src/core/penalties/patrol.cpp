@@ -14,7 +14,8 @@ std::optional<AdminBanRequest> ParseClientBan(std::string_view reply) {
     // "clientban" is:" is 16 characters; the value starts after them.
     std::string value = reply.size() > 16 ? std::string(reply.substr(16)) : std::string();
     if (value.rfind("Unknown", 0) == 0) value.clear();
-    value = value.substr(0, value.find('"'));
+    // Servers that colour values end them with a code; a reason keeps its own colours.
+    value = StripTrailingColourCodes(value.substr(0, value.find('"')));
     if (value.empty() || value == "-1") return std::nullopt;
     const auto at = value.find('@');
     if (at == std::string::npos) return AdminBanRequest{value, "Admin.Ban"};

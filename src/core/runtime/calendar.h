@@ -22,17 +22,24 @@ struct LocalDateTime {
     }
 };
 
+// Which comes first in the operator's short date form when it names day and month by
+// numbers; the platform reads it from the locale.
+enum class DateOrder { DayFirst, MonthFirst };
+
 class Calendar {
 public:
     virtual ~Calendar() = default;
     virtual LocalDateTime now() const = 0;
+    virtual DateOrder shortDateOrder() const { return DateOrder::DayFirst; }
 };
 
 // A calendar whose time the caller sets (tests and simulations).
 class FixedCalendar : public Calendar {
 public:
     LocalDateTime current;
+    DateOrder order = DateOrder::DayFirst;
     LocalDateTime now() const override { return current; }
+    DateOrder shortDateOrder() const override { return order; }
 };
 
 }  // namespace vorstel

@@ -46,4 +46,30 @@ std::string ReplaceAll(std::string_view text, std::string_view placeholder, std:
     return out;
 }
 
+std::string StripColourCodes(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '^' && i + 1 < text.size()) {
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string StripTrailingColourCodes(std::string_view text) {
+    // Codes pair up from the start, so a "^" that is itself a code's character is no code.
+    std::size_t keep = 0, i = 0;
+    while (i < text.size()) {
+        if (text[i] == '^' && i + 1 < text.size()) {
+            i += 2;
+        } else {
+            keep = ++i;
+        }
+    }
+    return std::string(text.substr(0, keep));
+}
+
 }  // namespace vorstel

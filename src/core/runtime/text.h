@@ -15,4 +15,10 @@ std::string TrimSpaces(std::string_view text);
 // Every occurrence, left to right, in one pass: a value holding the placeholder stays as is.
 std::string ReplaceAll(std::string_view text, std::string_view placeholder, std::string_view value);
 
+// Without the colour codes ("^" and the character after it) that some servers put after, or
+// inside, a variable's value. A lone "^" at the end stays.
+std::string StripColourCodes(std::string_view text);
+// Only the colour codes that end the text.
+std::string StripTrailingColourCodes(std::string_view text);
+
 }  // namespace vorstel

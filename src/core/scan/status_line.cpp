@@ -70,7 +70,8 @@ LineKind ParseStatusLine(std::string_view line, PlayerLine& p) {
     p.Rate = rate;
     p.Score = score;
     p.Ping = ping;
-    p.IP = ip;
+    // An IPv6 client is listed as "[2001:db8::7]:12203"; its address is what the brackets hold.
+    p.IP = ip.size() > 2 && ip.front() == '[' && ip.back() == ']' ? ip.substr(1, ip.size() - 2) : ip;
     p.LastMsg = lastMsg;
     p.Name = TrimSpaces(l);
     return LineKind::Player;

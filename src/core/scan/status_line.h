@@ -22,7 +22,8 @@ enum class LineKind {
 
 // Cuts a line by its columns: client number first and rate last, the port and everything
 // after it dropped, then score, ping, address, lastmsg; the name is what remains, inner
-// blanks included. "loopback" anywhere in the line makes the address 127.0.0.1.
+// blanks included. "loopback" anywhere in the line makes the address 127.0.0.1; an address
+// in brackets (IPv6) is taken without them.
 LineKind ParseStatusLine(std::string_view line, PlayerLine& player);
 
 }  // namespace vorstel
