@@ -81,7 +81,10 @@ TEST_F(PatrolTest, MasksAndPrefixesRemoveEveryMatchingPlayer) {
 
 TEST_F(PatrolTest, AnInGameBanRequestIsTakenUpForItsClient) {
     server.addPlayer(HonestPlayer("Zero", "1.1.1.1:1"));
-    for (int i = 1; i <= 4; ++i) server.addPlayer(HonestPlayer("P" + std::to_string(i), "2.2.2." + std::to_string(i) + ":1"));
+    for (int i = 1; i <= 4; ++i) {
+        const std::string number = std::to_string(i);
+        server.addPlayer(HonestPlayer("P" + number, "2.2.2." + number + ":1"));
+    }
     server.postBanRequest(4, "teamkilling");
     const auto sent = PatrolOnce();
     EXPECT_EQ(sent, (Commands{"clientban", "set clientban -1", "status",

@@ -31,7 +31,10 @@ std::vector<RowId> Ids(const Table& t) {
 // Columns C0, C1, ..., sorted by C0.
 void SortedColumns(Table& t, std::size_t columns = 2) {
     std::vector<TableColumn> cols;
-    for (std::size_t i = 0; i < columns; ++i) cols.push_back({"C" + std::to_string(i), 1000});
+    for (std::size_t i = 0; i < columns; ++i) {
+        const std::string number = std::to_string(i);
+        cols.push_back({"C" + number, 1000});
+    }
     t.setColumns(cols);
     t.setSorted(true);
 }

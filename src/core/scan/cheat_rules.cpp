@@ -53,7 +53,10 @@ bool IsMacClient(std::string_view dump) {
 }
 
 bool DumpEndsALineWith(std::string_view dump, std::string_view entry) {
-    return Has(dump, " " + std::string(entry) + "\r\n");
+    // Built by appending: g++ 12 at -O3 takes `" " + std::string(entry)` for an overlapping copy.
+    std::string line_end(" ");
+    line_end.append(entry).append("\r\n");
+    return Has(dump, line_end);
 }
 
 }  // namespace vorstel
