@@ -57,6 +57,21 @@ ReadOutcome ReadWhole(const fs::path& path, std::string& out, std::string& why) 
     return ReadOutcome::Read;
 }
 
+std::vector<std::string_view> LineViews(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+    return lines;
+}
+
 struct ListFile {
     const char* name;
     std::size_t fields;
@@ -85,36 +100,42 @@ void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const 
     }
 
     const bool bans = file.fields == kBanFields;
-    std::vector<std::string> lines = SplitLines(text);
-    text.clear();
-    std::vector<std::vector<std::string>> rows;
+    // The rows are made from views into the file's text: the text is held once, not three times.
+    const std::vector<std::string_view> lines = LineViews(text);
+    std::vector<TableRow> rows;
     rows.reserve(lines.size());
+    std::vector<std::string_view> pieces;
     std::size_t notLoaded = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string& line = lines[i];
+        const std::string_view line = lines[i];
         std::string problem;
         if (line.empty()) {
             problem = "blank line";
         } else {
-            std::vector<std::string> pieces = Split(line, std::string(1, kSeparator));
+            pieces.clear();
+            for (std::size_t from = 0;;) {
+                const auto at = line.find(kSeparator, from);
+                pieces.push_back(line.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+                if (at == std::string_view::npos) break;
+                from = at + 1;
+            }
             if (pieces.size() < file.fields) {
                 problem = std::to_string(pieces.size()) + " field(s) where " + std::to_string(file.fields) +
                           " are needed";
             } else if (std::any_of(pieces.begin() + static_cast<std::ptrdiff_t>(file.fields), pieces.end(),
-                                   [](const std::string& p) { return !p.empty(); })) {
+                                   [](std::string_view p) { return !p.empty(); })) {
                 problem = std::to_string(pieces.size()) + " fields where " + std::to_string(file.fields) +
                           " are expected";
             } else {
                 pieces.resize(file.fields);
-                static const std::string kNoEnd;
-                const std::string& until = bans ? pieces[penalty_column::Until] : kNoEnd;
+                const std::string_view until = bans ? pieces[penalty_column::Until] : std::string_view();
                 if (!until.empty() && !ParseDate(until)) {
                     problem = "the ban's end is not a date (YYYY-MM-DD)";
                 } else if (!until.empty() && !(today < until)) {
                     ++result.expiredBans;
                     continue;
                 } else {
-                    rows.push_back(std::move(pieces));
+                    rows.emplace_back(0, pieces);
                     continue;
                 }
             }
@@ -122,7 +143,7 @@ void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const 
         if (++notLoaded <= kReportedLines)
             result.messages.push_back(std::string(file.name) + " line " + std::to_string(i + 1) + ": " + problem +
                                       "; not loaded, kept in the file");
-        kept.lines.push_back(std::move(line));
+        kept.lines.emplace_back(line);
     }
     if (notLoaded > kReportedLines)
         result.messages.push_back(std::string(file.name) + ": " + std::to_string(notLoaded - kReportedLines) +
@@ -130,7 +151,7 @@ void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const 
     table.addRows(std::move(rows));
 }
 
-void AppendField(std::string& out, const std::string& field) {
+void AppendField(std::string& out, std::string_view field) {
     const std::size_t start = out.size();
     out += field;
     for (std::size_t i = start; i < out.size(); ++i)
@@ -157,18 +178,8 @@ std::string ListText(const ListFile& file, const KeptLines& kept) {
 }  // namespace
 
 std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-    }
-    return lines;
+    const auto views = LineViews(text);
+    return {views.begin(), views.end()};
 }
 
 PenaltyListsLoad LoadPenaltyLists(const fs::path& dir, PenaltyTables tables, const Calendar& calendar) {
