@@ -43,6 +43,8 @@ ReadOutcome ReadWhole(const fs::path& path, std::string& out, std::string& why) 
         return ReadOutcome::Failed;
     }
     out.clear();
+    // Room for the whole file at once: growing by doubling would hold it up to three times.
+    if (const auto size = fs::file_size(path, ec); !ec) out.reserve(static_cast<std::size_t>(size));
     char buffer[1 << 16];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
@@ -57,19 +59,19 @@ ReadOutcome ReadWhole(const fs::path& path, std::string& out, std::string& why) 
     return ReadOutcome::Read;
 }
 
-std::vector<std::string_view> LineViews(std::string_view text) {
-    std::vector<std::string_view> lines;
+// Calls `f` with each line of `text`, without its end.
+template <typename F>
+void ForEachLine(std::string_view text, F f) {
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
+            f(text.substr(start));
             break;
         }
-        lines.push_back(text.substr(start, end - start));
+        f(text.substr(start, end - start));
         start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
     }
-    return lines;
 }
 
 struct ListFile {
@@ -101,13 +103,12 @@ void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const 
 
     const bool bans = file.fields == kBanFields;
     // The rows are made from views into the file's text: the text is held once, not three times.
-    const std::vector<std::string_view> lines = LineViews(text);
     std::vector<TableRow> rows;
-    rows.reserve(lines.size());
+    rows.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::vector<std::string_view> pieces;
-    std::size_t notLoaded = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = lines[i];
+    std::size_t notLoaded = 0, number = 0;
+    ForEachLine(text, [&](std::string_view line) {
+        ++number;
         std::string problem;
         if (line.empty()) {
             problem = "blank line";
@@ -133,18 +134,19 @@ void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const 
                     problem = "the ban's end is not a date (YYYY-MM-DD)";
                 } else if (!until.empty() && !(today < until)) {
                     ++result.expiredBans;
-                    continue;
+                    return;
                 } else {
                     rows.emplace_back(0, pieces);
-                    continue;
+                    return;
                 }
             }
         }
         if (++notLoaded <= kReportedLines)
-            result.messages.push_back(std::string(file.name) + " line " + std::to_string(i + 1) + ": " + problem +
+            result.messages.push_back(std::string(file.name) + " line " + std::to_string(number) + ": " + problem +
                                       "; not loaded, kept in the file");
         kept.lines.emplace_back(line);
-    }
+    });
+    std::string().swap(text);
     if (notLoaded > kReportedLines)
         result.messages.push_back(std::string(file.name) + ": " + std::to_string(notLoaded - kReportedLines) +
                                   " more lines not loaded, kept in the file");
@@ -178,8 +180,9 @@ std::string ListText(const ListFile& file, const KeptLines& kept) {
 }  // namespace
 
 std::vector<std::string> SplitLines(std::string_view text) {
-    const auto views = LineViews(text);
-    return {views.begin(), views.end()};
+    std::vector<std::string> lines;
+    ForEachLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
 PenaltyListsLoad LoadPenaltyLists(const fs::path& dir, PenaltyTables tables, const Calendar& calendar) {
