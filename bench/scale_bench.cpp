@@ -15,9 +15,8 @@ namespace {
 
 using namespace vorstel;
 
-// One patrol of 64 listed players against 100,000 ban rows, none of which matches: every
-// row is compared with every player.
-void BM_PatrolWalk100kBans(benchmark::State& state) {
+// One patrol of 64 listed players against a ban table none of whose rows matches them.
+void PatrolWalk(benchmark::State& state, int banRows) {
     VirtualReactor reactor;
     bench::NullDesktop desktop;
     bench::NullDialogs dialogs;
@@ -34,7 +33,7 @@ void BM_PatrolWalk100kBans(benchmark::State& state) {
     }
     Watchdog w({reactor, desktop, dialogs, calendar}, dir);
     std::vector<std::vector<std::string>> rows;
-    for (int i = 0; i < 100000; ++i)
+    for (int i = 0; i < banRows; ++i)
         rows.push_back({"20." + std::to_string(i / 65536) + "." + std::to_string(i / 256 % 256) + "." +
                             std::to_string(i % 256),
                         "banned", "cheating", "2026-01-01", ""});
@@ -48,11 +47,14 @@ void BM_PatrolWalk100kBans(benchmark::State& state) {
         }(w, done));
         reactor.runUntil([&] { return done; });
     }
-    state.counters["ban_rows"] = 100000;
+    state.counters["ban_rows"] = banRows;
     state.counters["players"] = 64;
     std::filesystem::remove_all(dir);
 }
+void BM_PatrolWalk100kBans(benchmark::State& state) { PatrolWalk(state, 100000); }
 BENCHMARK(BM_PatrolWalk100kBans)->Unit(benchmark::kMillisecond);
+void BM_PatrolWalk1MBans(benchmark::State& state) { PatrolWalk(state, 1000000); }
+BENCHMARK(BM_PatrolWalk1MBans)->Unit(benchmark::kMillisecond);
 
 // A day of monitoring, faults off, as the seeded simulation runs it.
 void BM_DayOfMonitoring(benchmark::State& state) {

@@ -39,7 +39,7 @@ struct Tables {
         std::vector<Rows> out;
         for (const Table* t : {&warnings, &kicks, &bans}) {
             Rows r;
-            for (const auto& row : t->rows()) r.push_back(row.cells);
+            for (const auto& row : t->rows()) r.push_back(row.cells());
             out.push_back(std::move(r));
         }
         return out;

@@ -83,9 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (ParseStatusLine(pieces[i], scratch) == LineKind::Player) ++players;
     FUZZ_CHECK(w.form.Players.rowCount() <= players);
     for (const auto& row : w.form.Players.rows()) {
-        FUZZ_CHECK(row.cells.size() == 7);
-        FUZZ_CHECK(!row.cells[0].empty() && !row.cells[1].empty());
+        FUZZ_CHECK(row.cellCount() == 7);
+        FUZZ_CHECK(!row.cell(0).empty() && !row.cell(1).empty());
     }
-    for (const auto& row : w.form.Bans.rows()) FUZZ_CHECK(row.cells.size() == kBanFields);
+    for (const auto& row : w.form.Bans.rows()) FUZZ_CHECK(row.cellCount() == kBanFields);
     return 0;
 }

@@ -358,7 +358,8 @@ private:
         const auto& p = watchdog_.CurrentPlayer;
         if (p.ClientNumber == number) return p.Name + " (" + p.IP + "), client " + number;
         for (const auto& row : watchdog_.form.Players.rows())
-            if (row.cell(0) == number) return row.cell(2) + " (" + row.cell(3) + "), client " + number;
+            if (row.cell(0) == number)
+                return std::string(row.cell(2)) + " (" + std::string(row.cell(3)) + "), client " + number;
         return "client " + number;
     }
 

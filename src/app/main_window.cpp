@@ -347,6 +347,10 @@ QWidget* MainWindow::BuildMainSetup() {
     statusLine->addWidget(BindLabel(f.Label21), 2);
     auto* age = BindLabel(f.Label18);
     age->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Its caption changes every second: at a fixed size a new text repaints the label alone
+    // instead of laying out the whole window again.
+    age->setFixedSize(age->fontMetrics().horizontalAdvance(QStringLiteral("Last Data Retrieval: 0000000 seconds ago")),
+                      age->sizeHint().height());
     statusLine->addWidget(age, 1);
     grid->addLayout(statusLine, 1, 0, 1, 2);
     auto* players = BindTable(f.Players);

@@ -28,7 +28,7 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() < 0 || index.column() < 0 ||
         static_cast<std::size_t>(index.row()) >= table_.rowCount())
         return {};
-    const std::string& text = table_.rowAtIndex(static_cast<std::size_t>(index.row()))
+    const std::string_view text = table_.rowAtIndex(static_cast<std::size_t>(index.row()))
                                   .cell(static_cast<std::size_t>(index.column()));
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }

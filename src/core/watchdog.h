@@ -15,6 +15,7 @@
 #include "link/logs.h"
 #include "link/monitoring.h"
 #include "link/rcon_link.h"
+#include "penalties/ban_index.h"
 #include "penalties/operator_actions.h"
 #include "scan/scan.h"
 #include "scan/status_line.h"
@@ -42,6 +43,7 @@ public:
     Watchdog(Platform platform, const std::filesystem::path& workdir);
 
     Form1 form;
+    BanIndex banIndex{form.Bans};  // the ban rows by address, for the patrol
     TaskScope scope;
     TrafficLog traffic;
     DetectionLog detections;

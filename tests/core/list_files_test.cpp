@@ -24,7 +24,7 @@ void Write(const std::filesystem::path& p, const std::string& bytes) {
 
 std::vector<Cells> RowsOf(const Table& t) {
     std::vector<Cells> out;
-    for (const auto& r : t.rows()) out.push_back(r.cells);
+    for (const auto& r : t.rows()) out.push_back(r.cells());
     return out;
 }
 

@@ -36,7 +36,7 @@ protected:
     }
     std::vector<std::vector<std::string>> Rows(const Table& t) {
         std::vector<std::vector<std::string>> rows;
-        for (const auto& r : t.rows()) rows.push_back(r.cells);
+        for (const auto& r : t.rows()) rows.push_back(r.cells());
         return rows;
     }
     std::string Log() { return test::ReadFile(dir / "vorstel.log"); }
@@ -356,7 +356,7 @@ TEST_F(EscalationTest, PassesConvertEveryFullSetAndKeepTheRest) {
     EXPECT_EQ(EscalationPass(t, "a", 2, [&] { ++made; }), 2);
     EXPECT_EQ(made, 2);
     std::vector<std::string> left;
-    for (const auto& r : t.rows()) left.push_back(r.cell(0));
+    for (const auto& r : t.rows()) left.emplace_back(r.cell(0));
     EXPECT_EQ(left, (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(EscalationPass(t, "a", 1, [] {}), 1);
     EXPECT_EQ(t.rowCount(), 2u);

@@ -18,7 +18,7 @@ using Cells = std::vector<std::string>;
 
 std::vector<std::string> Column(const Table& t, std::size_t c) {
     std::vector<std::string> out;
-    for (const auto& r : t.rows()) out.push_back(r.cell(c));
+    for (const auto& r : t.rows()) out.emplace_back(r.cell(c));
     return out;
 }
 
@@ -362,7 +362,7 @@ TEST(PenaltyTables, PlayersStayInListingOrderUntilAHeaderIsClicked) {
     for (int n : {0, 1, 2, 10, 11}) players.addRow({std::to_string(n), "50", "P", "1.1.1.1", "25000", "", ""});
     const auto numbers = [&] {
         std::string s;
-        for (const auto& r : players.rows()) s += r.cell(0) + " ";
+        for (const auto& r : players.rows()) s.append(r.cell(0)).append(" ");
         return s;
     };
     EXPECT_EQ(numbers(), "0 1 2 10 11 ");
@@ -382,10 +382,10 @@ TEST(PenaltyTables, PenaltiesAreDatedTodayAndBansEndDaysLater) {
     AddKick(kicks, calendar, "10.0.0.7", "Sniper", "team kill");
     AddBan(bans, calendar, "10.0.0.9", "Cheat", "aimbot", std::nullopt);
     AddBan(bans, calendar, "10.0.0.8", "Rude", "language", 3);
-    EXPECT_EQ(warnings.rows()[0].cells, (Cells{"10.0.0.7", "Sniper", "camping", "2024-02-27"}));
-    EXPECT_EQ(kicks.rows()[0].cells, (Cells{"10.0.0.7", "Sniper", "team kill", "2024-02-27"}));
-    EXPECT_EQ(bans.rows()[0].cells, (Cells{"10.0.0.8", "Rude", "language", "2024-02-27", "2024-03-01"}));
-    EXPECT_EQ(bans.rows()[1].cells, (Cells{"10.0.0.9", "Cheat", "aimbot", "2024-02-27", ""}));
+    EXPECT_EQ(warnings.rows()[0].cells(), (Cells{"10.0.0.7", "Sniper", "camping", "2024-02-27"}));
+    EXPECT_EQ(kicks.rows()[0].cells(), (Cells{"10.0.0.7", "Sniper", "team kill", "2024-02-27"}));
+    EXPECT_EQ(bans.rows()[0].cells(), (Cells{"10.0.0.8", "Rude", "language", "2024-02-27", "2024-03-01"}));
+    EXPECT_EQ(bans.rows()[1].cells(), (Cells{"10.0.0.9", "Cheat", "aimbot", "2024-02-27", ""}));
 
     EXPECT_EQ(BanUntil(calendar, 0), "2024-02-27");
     EXPECT_EQ(BanUntil(calendar, 1LL << 40), "9999-12-31");

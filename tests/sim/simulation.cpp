@@ -108,7 +108,7 @@ public:
         for (const auto& c : server_.received()) h = Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
         for (const auto* t : {&w_.form.Warnings, &w_.form.Kicks, &w_.form.Bans})
             for (const auto& r : t->rows())
-                for (const auto& cell : r.cells) h = Fnv(h, cell + "|");
+                for (const auto& cell : r.cells()) h = Fnv(h, cell + "|");
         result_.traceHash = h;
         return result_;
     }
@@ -152,9 +152,9 @@ private:
             server_.removePlayer(it->first);
         } else if (roll < 58 && w_.form.Bans.rowCount() > 0) {
             // A banned player comes back, sometimes from another address of his range.
-            const auto ip = w_.form.Bans.rowAtIndex(static_cast<std::size_t>(
+            const std::string ip(w_.form.Bans.rowAtIndex(static_cast<std::size_t>(
                                 Between(0, static_cast<int>(w_.form.Bans.rowCount()) - 1)))
-                                .cell(0);
+                                .cell(0));
             std::string address = ReplaceAll(ip, "xxx", std::to_string(Between(0, 255)));
             Join(address);
         } else if (roll < 63 && !server_.players().empty()) {

@@ -45,6 +45,8 @@ ReadOutcome ReadWhole(const fs::path& path, std::string& out, std::string& why) 
         return ReadOutcome::Failed;
     }
     out.clear();
+    // Room for the whole file at once: growing by doubling would hold it up to three times.
+    if (const auto size = fs::file_size(path, ec); !ec) out.reserve(static_cast<std::size_t>(size));
     char buffer[1 << 16];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
@@ -59,6 +61,21 @@ ReadOutcome ReadWhole(const fs::path& path, std::string& out, std::string& why) 
     return ReadOutcome::Read;
 }
 
+// Calls `f` with each line of `text`, without its end.
+template <typename F>
+void ForEachLine(std::string_view text, F f) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            f(text.substr(start));
+            break;
+        }
+        f(text.substr(start, end - start));
+        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+    }
+}
+
 struct ListFile {
     const char* name;
     std::size_t fields;
@@ -71,12 +88,14 @@ struct DateConversions {
     std::map<std::string, std::pair<std::size_t, std::set<std::string>>> byForm;  // count, files
     std::vector<std::string> pending;  // forms read in the line at hand
 
-    // Rewrites a date that is not YYYY-MM-DD but reads in another form; others stay as they are.
-    void Convert(std::string& field) {
+    // Points a date that is not YYYY-MM-DD but reads in another form at its rewriting, held in
+    // `rewritten`; others stay as they are.
+    void Convert(std::string_view& field, std::string& rewritten) {
         if (field.empty() || ParseDate(field)) return;
         const auto read = ParseShortDate(field, order);
         if (!read) return;
-        field = FormatDate(read->date);
+        rewritten = FormatDate(read->date);
+        field = rewritten;
         pending.push_back(read->form);
     }
     // The line was taken (loaded, or dropped as over): its dates count.
@@ -112,57 +131,64 @@ void LoadList(const fs::path& dir, const ListFile& file, KeptLines& kept, const 
     }
 
     const bool bans = file.fields == kBanFields;
-    std::vector<std::string> lines = SplitLines(text);
-    text.clear();
-    std::vector<std::vector<std::string>> rows;
-    rows.reserve(lines.size());
-    std::size_t notLoaded = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string& line = lines[i];
+    // The rows are made from views into the file's text: the text is held once, not three times.
+    std::vector<TableRow> rows;
+    rows.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    std::vector<std::string_view> pieces;
+    std::size_t notLoaded = 0, number = 0;
+    ForEachLine(text, [&](std::string_view line) {
+        ++number;
         std::string problem;
         if (line.find_first_not_of(" \t") == std::string::npos) {
-            continue;  // a blank line holds nothing
+            return;  // a blank line holds nothing
         } else {
-            std::vector<std::string> pieces = Split(line, std::string(1, kSeparator));
+            pieces.clear();
+            for (std::size_t from = 0;;) {
+                const auto at = line.find(kSeparator, from);
+                pieces.push_back(line.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from));
+                if (at == std::string_view::npos) break;
+                from = at + 1;
+            }
             if (pieces.size() < file.fields) {
                 problem = std::to_string(pieces.size()) + " field(s) where " + std::to_string(file.fields) +
                           " are needed";
             } else if (std::any_of(pieces.begin() + static_cast<std::ptrdiff_t>(file.fields), pieces.end(),
-                                   [](const std::string& p) { return !p.empty(); })) {
+                                   [](std::string_view p) { return !p.empty(); })) {
                 problem = std::to_string(pieces.size()) + " fields where " + std::to_string(file.fields) +
                           " are expected";
             } else {
                 pieces.resize(file.fields);
                 dates.pending.clear();
-                dates.Convert(pieces[penalty_column::Date]);
-                if (bans) dates.Convert(pieces[penalty_column::Until]);
-                static const std::string kNoEnd;
-                const std::string& until = bans ? pieces[penalty_column::Until] : kNoEnd;
+                std::string date, end;
+                dates.Convert(pieces[penalty_column::Date], date);
+                if (bans) dates.Convert(pieces[penalty_column::Until], end);
+                const std::string_view until = bans ? pieces[penalty_column::Until] : std::string_view();
                 if (!until.empty() && !ParseDate(until)) {
                     problem = "the ban's end is not a date (YYYY-MM-DD)";
                 } else if (!until.empty() && !(today < until)) {
                     dates.Count(file.name);
                     ++result.expiredBans;
-                    continue;
+                    return;
                 } else {
                     dates.Count(file.name);
-                    rows.push_back(std::move(pieces));
-                    continue;
+                    rows.emplace_back(0, pieces);
+                    return;
                 }
             }
         }
         if (++notLoaded <= kReportedLines)
-            result.messages.push_back(std::string(file.name) + " line " + std::to_string(i + 1) + ": " + problem +
+            result.messages.push_back(std::string(file.name) + " line " + std::to_string(number) + ": " + problem +
                                       "; not loaded, kept in the file");
-        kept.lines.push_back(std::move(line));
-    }
+        kept.lines.emplace_back(line);
+    });
+    std::string().swap(text);
     if (notLoaded > kReportedLines)
         result.messages.push_back(std::string(file.name) + ": " + std::to_string(notLoaded - kReportedLines) +
                                   " more lines not loaded, kept in the file");
     table.addRows(std::move(rows));
 }
 
-void AppendField(std::string& out, const std::string& field) {
+void AppendField(std::string& out, std::string_view field) {
     const std::size_t start = out.size();
     out += field;
     for (std::size_t i = start; i < out.size(); ++i)
@@ -190,16 +216,7 @@ std::string ListText(const ListFile& file, const KeptLines& kept) {
 
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-    }
+    ForEachLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 

@@ -18,7 +18,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "elements.h"
@@ -32,11 +34,31 @@ struct TableColumn {
 
 using RowId = std::uint64_t;
 
-struct TableRow {
+// One row: its id and its cells. The cells live in one block of bytes, each cell's length
+// and then its text, so that a row costs little more than the text it holds.
+class TableRow {
+public:
+    TableRow() = default;
+    TableRow(RowId rowId, const std::vector<std::string>& cells);
+    TableRow(RowId rowId, const std::vector<std::string_view>& cells) : id(rowId) { pack(cells); }
+    TableRow(const TableRow& other);
+    TableRow& operator=(const TableRow& other);
+    TableRow(TableRow&&) noexcept = default;
+    TableRow& operator=(TableRow&&) noexcept = default;
+
     RowId id = 0;
-    std::vector<std::string> cells;
-    // The text of a cell, empty for a column the row has no cell for.
-    const std::string& cell(std::size_t column) const;
+    // The text of a cell, empty for a column the row has no cell for. Valid until the row
+    // changes or goes.
+    std::string_view cell(std::size_t column) const;
+    std::size_t cellCount() const;
+    std::vector<std::string> cells() const;
+    void setCell(std::size_t column, std::string_view text);
+
+private:
+    void pack(const std::vector<std::string_view>& cells);
+    std::size_t size() const;
+
+    std::unique_ptr<char[]> bytes_;
 };
 
 // Row-level changes, for a view that mirrors the rows one by one rather than all at once.
@@ -89,6 +111,8 @@ public:
     RowId addRow(std::vector<std::string> cells);
     // Adds many rows with the same result as adding them one by one, in one change.
     void addRows(std::vector<std::vector<std::string>> rows);
+    // The same for rows already made (their ids are set here): a bulk load keeps its text once.
+    void addRows(std::vector<TableRow> rows);
     // Each returns false, changing nothing, when there is no such row.
     bool removeAtIndex(std::size_t index);
     bool removeAtPosition(std::size_t position) { return position >= 1 && removeAtIndex(position - 1); }
@@ -122,8 +146,8 @@ private:
         ++changes_;
         notify(Property::Rows);
     }
-    const std::string& key(const TableRow& row) const { return row.cell(sortColumn_); }
-    std::size_t insertionIndex(const std::string& key) const;
+    std::string_view key(const TableRow& row) const { return row.cell(sortColumn_); }
+    std::size_t insertionIndex(std::string_view key) const;
     void resort();
     void reselect(std::optional<RowId> id);
     void setSelected(std::optional<std::size_t> index);

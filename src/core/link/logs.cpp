@@ -11,18 +11,23 @@ void TrafficLog::Restart() {
     std::ofstream(file_, std::ios::binary | std::ios::trunc);
 }
 
-void TrafficLog::WriteRequest(const std::string& command) {
-    if (open_.is_open()) open_.close();
-    open_.open(file_, std::ios::binary | std::ios::app);
-    open_ << "Rcon request: " << kLineEnd << command << kLineEnd;
+void TrafficLog::Write(const char* heading, const std::string& text) {
+    if (!open_.is_open()) {
+        open_.clear();
+        open_.open(file_, std::ios::binary | std::ios::app);
+    }
+    std::string entry = heading;
+    entry += kLineEnd;
+    entry += text;
+    entry += kLineEnd;
+    // One write a call, flushed at once: the file is whole for anyone reading it meanwhile.
+    open_.write(entry.data(), static_cast<std::streamsize>(entry.size()));
     open_.flush();
 }
 
-void TrafficLog::WriteReply(const std::string& reply) {
-    if (!open_.is_open()) open_.open(file_, std::ios::binary | std::ios::app);
-    open_ << "Rcon output:" << kLineEnd << reply << kLineEnd;
-    open_.close();
-}
+void TrafficLog::WriteRequest(const std::string& command) { Write("Rcon request: ", command); }
+
+void TrafficLog::WriteReply(const std::string& reply) { Write("Rcon output:", reply); }
 
 void DetectionLog::Append(const std::string& message) {
     const auto now = calendar_.now();

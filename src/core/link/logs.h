@@ -15,13 +15,15 @@ public:
 
     // Empties the file: it then holds only the traffic from here on.
     void Restart();
-    // Opens the file for appending and keeps it open until the reply is written.
+    // Each appends one entry; the file stays open for appending until the next restart.
     void WriteRequest(const std::string& command);
     void WriteReply(const std::string& reply);
 
     const std::filesystem::path& path() const { return file_; }
 
 private:
+    void Write(const char* heading, const std::string& text);
+
     std::filesystem::path file_;
     std::ofstream open_;
 };

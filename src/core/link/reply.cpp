@@ -4,21 +4,22 @@ namespace vorstel {
 
 std::string CleanReply(std::string_view text) {
     if (text.size() >= kReplyHeaderLength) text.remove_prefix(kReplyHeaderLength);
-    std::string withoutPrint;
-    withoutPrint.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        if (text.compare(i, 5, "print") == 0) {
-            i += 5;
-        } else {
-            withoutPrint += text[i++];
-        }
-    }
     std::string out;
-    out.reserve(withoutPrint.size() + withoutPrint.size() / 16);
-    for (char c : withoutPrint) {
-        if (c == '\n') out += '\r';
-        out += c;
+    out.reserve(text.size() + text.size() / 16);
+    // Whole runs between the "print"s and line feeds go across at once: a dump is kilobytes.
+    const auto widen = [&out](std::string_view run) {
+        for (auto nl = run.find('\n'); nl != std::string_view::npos; nl = run.find('\n')) {
+            out.append(run.substr(0, nl));
+            out += "\r\n";
+            run.remove_prefix(nl + 1);
+        }
+        out.append(run);
+    };
+    for (auto at = text.find("print"); at != std::string_view::npos; at = text.find("print")) {
+        widen(text.substr(0, at));
+        text.remove_prefix(at + 5);
     }
+    widen(text);
     return out;
 }
 

@@ -61,8 +61,8 @@ void OperatorActions::Command5_Click() {
     const TableRow* row = f.Players.selectedRow();
     if (!row) return;
     const TableRow player = *row;
-    AddKick(f.Kicks, w_.calendar(), player.cell(kIp), player.cell(kName), "Admin. Kick");
-    RemovePlayerAndKick(player.cell(kNo));
+    AddKick(f.Kicks, w_.calendar(), std::string(player.cell(kIp)), std::string(player.cell(kName)), "Admin. Kick");
+    RemovePlayerAndKick(std::string(player.cell(kNo)));
 }
 
 void OperatorActions::Command6_Click() {
@@ -80,8 +80,8 @@ void OperatorActions::Command6_Click() {
         days = *typed;
     }
     const TableRow player = *row;
-    AddBan(f.Bans, w_.calendar(), player.cell(kIp), player.cell(kName), "Admin. Ban", days);
-    RemovePlayerAndKick(player.cell(kNo));
+    AddBan(f.Bans, w_.calendar(), std::string(player.cell(kIp)), std::string(player.cell(kName)), "Admin. Ban", days);
+    RemovePlayerAndKick(std::string(player.cell(kNo)));
 }
 
 void OperatorActions::Command11_Click() {
@@ -122,7 +122,7 @@ void OperatorActions::Command15_Click() { ConvertToBan(w_.form.Kicks, w_.form.Co
 void OperatorActions::Widen(int keptParts, const char* action) {
     auto& f = w_.form;
     if (const TableRow* row = f.Bans.selectedRow()) {
-        const std::string ip = row->cell(0);
+        const std::string ip(row->cell(0));
         if (const auto widened = WidenBan(ip, keptParts)) {
             f.Bans.setSelectedIp(*widened);
         } else {

@@ -1,10 +1,10 @@
 #include "patrol.h"
 
-#include <unordered_map>
 #include <vector>
 
 #include "../runtime/text.h"
 #include "../watchdog.h"
+#include "ban_index.h"
 #include "penalty_tables.h"
 #include "ping_watch.h"
 
@@ -30,35 +30,13 @@ namespace {
 
 Task<std::string> Send(Watchdog& w, std::string command) { return w.engine.Send(std::move(command)); }
 
-// Every ban row whose prefix starts the player's address: a notice and a kick each. The walk
-// goes by the rows as they stood when it began; a row the operator removes during one of its
-// waits is passed over, one he adds waits for the next patrol. While the table is unchanged
-// the noted places hold; after a change they are looked up afresh, once per change.
+// Every ban row whose prefix starts the player's address: a notice and a kick each, in table
+// order; rows the operator changes during the waits are handled as BanWalk says.
 Task<std::string> EnforceBans(Watchdog& w, const PlayerLine& player) {
-    auto& bans = w.form.Bans;
-    std::vector<RowId> rows;
-    rows.reserve(bans.rowCount());
-    for (const auto& row : bans.rows()) rows.push_back(row.id);
-    std::uint64_t seen = bans.changes();
-    std::unordered_map<RowId, std::size_t> moved;
-    bool changed = false;
+    BanWalk walk(w.banIndex, player.IP);
     std::string notice;
-    for (std::size_t j = 0; j < rows.size(); ++j) {
-        if (bans.changes() != seen) {
-            moved.clear();
-            for (std::size_t i = 0; i < bans.rowCount(); ++i) moved[bans.rowAtIndex(i).id] = i;
-            seen = bans.changes();
-            changed = true;
-        }
-        std::size_t index = j;
-        if (changed) {
-            const auto it = moved.find(rows[j]);
-            if (it == moved.end()) continue;
-            index = it->second;
-        }
-        const auto& row = bans.rowAtIndex(index);
-        if (player.IP.rfind(BanPrefix(row.cell(0)), 0) != 0) continue;
-        const auto ban = PenaltyAt(bans, index);
+    while (const auto index = walk.next()) {
+        const auto ban = PenaltyAt(w.form.Bans, *index);
         notice = ReplaceAll(ReplaceAll(ReplaceAll(w.form.Alert7.text(), "$ip", ban.IP), "$date", ban.Date), "$reason",
                             ban.Reason);
         co_await Send(w, "say " + notice);
@@ -86,7 +64,7 @@ Task<void> RunPatrol(Watchdog& w) {
         if (w.monitoring.stops() != stops) co_return;  // monitoring ended meanwhile
         if (ParseStatusLine(pieces[i], w.CurrentPlayer) != LineKind::Player) continue;
         if (request && request->clientNumber == w.CurrentPlayer.ClientNumber) {
-            if (CountRowsFor(f.Bans, w.CurrentPlayer.IP) == 0)
+            if (w.banIndex.rowsWithAddress(w.CurrentPlayer.IP).empty())
                 AddBan(f.Bans, w.calendar(), w.CurrentPlayer.IP, w.CurrentPlayer.Name, request->reason, std::nullopt);
             request.reset();
         }

@@ -54,7 +54,8 @@ RowId AddPenalty(Table& table, const PenaltyRecord& r) {
 PenaltyRecord PenaltyAt(const Table& table, std::size_t index) {
     const TableRow& row = table.rowAtIndex(index);
     using namespace penalty_column;
-    return {row.cell(IP), row.cell(Name), row.cell(Reason), row.cell(Date), row.cell(Until)};
+    return {std::string(row.cell(IP)), std::string(row.cell(Name)), std::string(row.cell(Reason)),
+            std::string(row.cell(Date)), std::string(row.cell(Until))};
 }
 
 RowId AddWarning(Table& warnings, const Calendar& calendar, std::string ip, std::string name, std::string reason) {

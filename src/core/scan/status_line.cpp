@@ -38,13 +38,12 @@ LineKind ParseStatusLine(std::string_view line, PlayerLine& p) {
     const std::string port = colon == std::string::npos ? l : l.substr(colon + 1);
     const std::string cut = ":" + port;
     std::string kept;
-    for (std::size_t at = 0; at < l.size();) {
-        if (l.compare(at, cut.size(), cut) == 0) {
-            at += cut.size();
-        } else {
-            kept += l[at++];
-        }
+    std::size_t from = 0;
+    for (auto at = l.find(cut); at != std::string::npos; at = l.find(cut, from)) {
+        kept.append(l, from, at - from);
+        from = at + cut.size();
     }
+    kept.append(l, from);
     l = TrimSpaces(kept);
 
     const std::string score = FirstWord(l);

@@ -1,0 +1,102 @@
+// The indexed ban walk against the plain one it replaces: seeded random tables, masks,
+// player addresses and edits between two steps of the walk.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "penalties/ban_index.h"
+#include "penalties/patrol.h"
+#include "penalties/penalty_tables.h"
+
+namespace vorstel {
+namespace {
+
+// Every row, in the order the table had when the walk began; a row gone meanwhile is passed
+// over, each row is matched by its address when reached.
+class PlainWalk {
+public:
+    PlainWalk(const Table& t, std::string address) : t_(t), address_(std::move(address)) {
+        for (const auto& row : t.rows()) ids_.push_back(row.id);
+    }
+    std::optional<RowId> next() {
+        while (j_ < ids_.size()) {
+            const auto index = t_.indexOf(ids_[j_++]);
+            if (index && address_.rfind(BanPrefix(t_.rowAtIndex(*index).cell(0)), 0) == 0)
+                return t_.rowAtIndex(*index).id;
+        }
+        return std::nullopt;
+    }
+
+private:
+    const Table& t_;
+    std::string address_;
+    std::vector<RowId> ids_;
+    std::size_t j_ = 0;
+};
+
+struct Random {
+    std::mt19937 rng;
+    int below(int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); }
+    // Few distinct octets, so that prefixes meet often: 1.12.1.2 starts with 1.1 and 1.12.
+    std::string octet() {
+        static const char* kOctets[] = {"1", "12", "2", "21", "120"};
+        return kOctets[below(5)];
+    }
+    std::string address() { return octet() + "." + octet() + "." + octet() + "." + octet(); }
+    std::string banned() {
+        switch (below(8)) {
+            case 0: return octet() + "." + octet() + "." + octet() + ".xxx";
+            case 1: return octet() + "." + octet() + ".xxx.xxx";
+            case 2: return octet() + ".xxx.xxx.xxx";
+            case 3: return below(4) == 0 ? "xxx" : octet() + "..";
+            default: return address();
+        }
+    }
+    std::vector<std::string> row() {
+        return {banned(), "n" + std::to_string(below(9)), "r" + std::to_string(below(3)),
+                "2026-0" + std::to_string(1 + below(3)) + "-01", below(2) ? "" : "2030-01-01"};
+    }
+};
+
+void Edit(Table& t, Random& r) {
+    const auto any = [&] { return static_cast<std::size_t>(r.below(static_cast<int>(t.rowCount()))); };
+    switch (r.below(7)) {
+        case 0: t.addRow(r.row()); break;
+        case 1: if (t.rowCount()) t.removeAtIndex(any()); break;
+        case 2: if (t.rowCount()) t.setCell(any(), 0, r.banned()); break;  // a widened or edited address
+        case 3: if (t.rowCount()) t.setCell(any(), static_cast<std::size_t>(1 + r.below(4)), r.row()[1]); break;
+        case 4: t.headerClick(static_cast<std::size_t>(r.below(5))); break;
+        case 5: t.addRows({r.row(), r.row(), r.row()}); break;
+        default: if (r.below(10) == 0) t.clear(); break;
+    }
+}
+
+TEST(BanIndexTest, GivesTheRowsOfThePlainWalkInItsOrderWhateverChangesDuringTheWalk) {
+    for (unsigned seed = 1; seed <= 400; ++seed) {
+        Random r{std::mt19937(seed)};
+        Table bans("Bans");
+        SetUpBansTable(bans);
+        for (int i = r.below(40); i > 0; --i) bans.addRow(r.row());
+        BanIndex index(bans);  // built from rows already there, then kept up to date
+        for (int i = r.below(40); i > 0; --i) Edit(bans, r);
+        for (int player = 0; player < 5; ++player) {
+            const std::string address = r.below(6) ? r.address() : "127.0.0.1";
+            EXPECT_EQ(index.rowsWithAddress(address).size(), CountRowsFor(bans, address)) << "seed " << seed;
+            BanWalk walk(index, address);
+            PlainWalk plain(bans, address);
+            const bool edits = seed % 2 == 0;
+            for (int step = 0;; ++step) {
+                const auto expected = plain.next();
+                const auto got = walk.next();
+                ASSERT_EQ(got ? std::optional(bans.rowAtIndex(*got).id) : std::nullopt, expected)
+                    << "seed " << seed << ", player " << address << ", step " << step;
+                if (!expected) break;
+                if (edits)
+                    for (int i = r.below(3); i > 0; --i) Edit(bans, r);
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vorstel
