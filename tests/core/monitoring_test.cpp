@@ -241,12 +241,32 @@ TEST_F(MonitoringTest, StartWhileMonitoringScansNow) {
     WarmUp();
     reactor.advance(5000);
     Received();
+    int scans = 0;
+    w.engine.ScanWork = [&]() -> Task<void> {
+        ++scans;
+        co_return;
+    };
     w.form.Command1.click();
     EXPECT_EQ(w.form.Command1.caption(), "Scanning");
     reactor.advance(700 + 1000);
     reactor.runUntil([&] { return !w.engine.tickRunning(); });
     EXPECT_EQ(Received(), (Commands{"set scanpass 1", "status"}));
+    EXPECT_EQ(scans, 1);
     EXPECT_EQ(w.engine.PatrolCountdown, 45);
+}
+
+TEST_F(MonitoringTest, ACycleHoldsTheTimerAndStartsTheActivityLogAfresh) {
+    WarmUp();
+    std::string seen;
+    w.engine.ScanWork = [&]() -> Task<void> {
+        seen = std::string(w.Timer3->isActive() ? "timer on" : "timer off") + ", " + w.form.Command1.caption() +
+               ", log: " + test::ReadFile(dir / "activity.log").substr(0, 22);
+        co_return;
+    };
+    reactor.advance(Engine::kFirstTickPeriod);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(seen, "timer off, Scanning, log: Rcon request: \r\nstatus");
+    EXPECT_TRUE(w.Timer3->isActive());
 }
 
 TEST_F(MonitoringTest, AMapChangeRefreshesTheMapInformation) {
