@@ -167,6 +167,24 @@ TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrol) {
     EXPECT_NE(test::ReadFile(dir / "vorstel.log").find("Ping Kick: Ping>160"), std::string::npos);
 }
 
+TEST_F(PatrolTest, BannedAndConnectingPlayersAreNotPingWatchedAndRenamedOnesAreKickedByTheNewName) {
+    auto joining = HonestPlayer("Joining", "6.6.6.6:1", 999);
+    joining.state = sim::ClientState::Connecting;
+    server.addPlayer(joining);
+    server.addPlayer(HonestPlayer("Banned", "6.6.6.7:1", 999));
+    server.addPlayer(HonestPlayer("Big Bad Wolf", "7.7.7.7:1", 999));
+    Ban("6.6.6.xxx");
+    w.form.Check2.setValue(1);
+    w.form.Text6.setText("1");
+    w.engine.SpearheadServer = true;
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status", Notice("6.6.6.xxx"), "clientkick 0", Notice("6.6.6.xxx"),
+                                      "clientkick 1", "set numero 2", "set nombre Big_Bad_Wolf"}));
+    EXPECT_EQ(w.HighPingTally, "7.7.7.7@1#");
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status", "set numero 2", "set nombre Big_Bad_Wolf",
+                                      "say Ping Kick: Ping>160 on 1 consecutive scans - Player: Big_Bad_Wolf",
+                                      "clientkick 2"}));
+}
+
 TEST_F(PatrolTest, UnusablePingSettingsSwitchTheKickOff) {
     server.addPlayer(HonestPlayer("Laggy", "10.0.0.1:1", 999));
     w.form.Check2.setValue(1);
