@@ -162,6 +162,32 @@ TEST_F(ScanTest, CheatRulesFireOnTheLowercasedDump) {
     EXPECT_EQ(w.form.Players.rowAtIndex(0).cell(5), "tiedie");
 }
 
+TEST_F(ScanTest, EachRuleAnswersToItsOwnCheatBox) {
+    struct Case {
+        const char* variable;
+        const char* value;
+        std::size_t box;
+        const char* cheat;
+    };
+    const Case cases[] = {
+        {"r_farplane_nofog", "1", 0, "NoFog"},       {"cg_F0rc3M0d31", "1", 6, "Modified Binaries/Chameleon?"},
+        {"r_farplane", "9", 0, "NoFog(Clearview)"},  {"r_lightmap", "1", 1, "WhiteWalls"},
+        {"cg_3rd_person", "1", 3, "3rd Person"},      {"r_novis", "1", 2, "Wallhack"},
+        {"r_novis", "hacked", 6, "Modified binaries!!"}, {"dm_playermodel", "tiedie", 4, "OGC Aimbot"},
+    };
+    for (const auto& c : cases) {
+        auto p = HonestPlayer("Cheater", "5.6.7.8:1");
+        p.setVar(c.variable, c.value);
+        const int client = server.addPlayer(p);
+        for (std::size_t box = 0; box < w.form.Cheats.size(); ++box) w.form.Cheats[box].setValue(box == c.box ? 0 : 1);
+        EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Cheater"}) << c.cheat;
+        w.form.Cheats[c.box].setValue(1);
+        EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Cheater",
+                                        std::string("say Cheat Detected!! Player: Cheater Cheat: ") + c.cheat + " IP: 5.6.7.8",
+                                        "clientkick " + std::to_string(client)}));
+    }
+}
+
 TEST_F(ScanTest, ClearviewLooksAtTheValuesBeginning) {
     auto p = HonestPlayer("Half", "1.1.1.1:1");
     p.setVar("r_farplane", "0.5");
@@ -318,16 +344,19 @@ protected:
     void Add(Table& t, std::string ip, std::string reason) { AddPenalty(t, {std::move(ip), "x", std::move(reason), "2026-01-01", ""}); }
 };
 
-TEST_F(EscalationTest, WarningsBecomeKicksAndKicksBans) {
+TEST_F(EscalationTest, AWarningCanBecomeAKickAndThatKickABanInOnePass) {
     auto p = HonestPlayer("Repeat", "10.0.0.7:1");
     p.setVar("r_lightmap", "1");
     server.addPlayer(p);
-    w.form.Penalty(PenaltyRow::WhiteWalls).Kick->setValue(true);
+    w.form.Penalty(PenaltyRow::WhiteWalls).Warning->setValue(true);
+    w.form.AcWarns.setText("2");
+    Add(w.form.Warnings, "10.0.0.7", "old warning");
     Add(w.form.Kicks, "10.0.0.7", "old 1");
     Add(w.form.Kicks, "10.0.0.70", "someone else");
     Add(w.form.Kicks, "10.0.0.7", "old 2");
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Repeat", "say Cheat Detected!! Player: Repeat Cheat: WhiteWalls IP: 10.0.0.7",
                                     "clientkick 0"}));
+    EXPECT_EQ(w.form.Warnings.rowCount(), 0u);
     EXPECT_EQ(Rows(w.form.Kicks), (std::vector<std::vector<std::string>>{{"10.0.0.70", "x", "someone else", "2026-01-01"}}));
     EXPECT_EQ(Rows(w.form.Bans), (std::vector<std::vector<std::string>>{
                                      {"10.0.0.7", "Repeat", "3 accumulated kicks", "2026-12-05", ""}}));
