@@ -229,12 +229,16 @@ TEST_F(SettingsTest, TextBoxesNeverHoldTheFileSeparatorsOrLineEnds) {
     EXPECT_EQ(EncodeSettings(w.form).size(), Line(Fields({{66, "abc"}})).size() + 2);
 }
 
-TEST_F(SettingsTest, ScanOnStartStartsTheEngineTimerAtOnce) {
-    WriteSettings(Line(Fields({{67, "1"}})) + "\r\n");
-    w.Startup();
-    EXPECT_TRUE(w.Timer3->isActive());
-    EXPECT_EQ(w.Timer3->interval(), 100);
-    EXPECT_EQ(w.form.Command1.caption(), "Start");
+TEST_F(SettingsTest, ScanOnStartStartsTheEngineAtOnceOnlyWhenTheLoadedFileSaysSo) {
+    const auto startsAtOnce = [&](const char* scanOnStart) {
+        if (scanOnStart) WriteSettings(Line(Fields({{67, scanOnStart}})) + "\r\n");
+        Watchdog fresh({reactor, desktop, dialogs, calendar}, dir.path());
+        fresh.Startup();
+        return fresh.Timer3->isActive() && fresh.Timer3->interval() == 100;
+    };
+    EXPECT_FALSE(startsAtOnce(nullptr)) << "without a file the box's default does not count";
+    EXPECT_FALSE(startsAtOnce("0"));
+    EXPECT_TRUE(startsAtOnce("1"));
 }
 
 }  // namespace
