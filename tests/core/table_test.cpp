@@ -287,7 +287,8 @@ TEST(CivilDate, ParseIsStrict) {
 }
 
 TEST(CivilDate, DayNumbersWalkTheCalendarOneDayAtATime) {
-    // Counts every day of years 0000 to 9999 the slow way and checks both conversions.
+    // Counts every day of years 0000 to 9999 the slow way and checks both conversions, and that
+    // the day after each month's last does not parse.
     CivilDate d{0, 1, 1};
     long long n = DaysFromCivil(d);
     auto daysIn = [](int y, int m) {
@@ -302,6 +303,7 @@ TEST(CivilDate, DayNumbersWalkTheCalendarOneDayAtATime) {
         ASSERT_EQ(DaysFromCivil(d), n);
         if (d.year == 9999 && d.month == 12 && d.day == 31) break;
         if (++d.day > daysIn(d.year, d.month)) {
+            ASSERT_FALSE(ParseDate(FormatDate(d))) << FormatDate(d);
             d.day = 1;
             if (++d.month > 12) {
                 d.month = 1;
