@@ -99,6 +99,17 @@ private:
     std::shared_ptr<std::optional<T>> result_;
 };
 
+// Runs the task in the scope until it ends; false when it has not ended within the limit.
+inline bool RunToEnd(VirtualReactor& reactor, TaskScope& scope, Task<void> task,
+                     std::int64_t limitMs = 24LL * 3600 * 1000) {
+    auto done = std::make_shared<bool>(false);
+    scope.spawn([](Task<void> t, std::shared_ptr<bool> d) -> Task<void> {
+        co_await t;
+        *d = true;
+    }(std::move(task), done));
+    return reactor.runUntil([done] { return *done; }, limitMs);
+}
+
 // A scripted peer on the virtual network: records what it receives and answers each
 // datagram with the replies queued for it.
 class ScriptedServer {

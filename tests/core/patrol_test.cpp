@@ -12,7 +12,6 @@ namespace {
 
 using Commands = std::vector<std::string>;
 using test::HonestPlayer;
-using test::Started;
 
 
 class PatrolTest : public test::WatchdogTest {
@@ -25,12 +24,8 @@ protected:
     // One patrol with no scan before it in the tick.
     Commands PatrolOnce() {
         server.clearReceived();
-        Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
-            wd.engine.StatusText.clear();
-            co_await RunPatrol(wd);
-            co_return 0;
-        }(w));
-        reactor.runUntil([&] { return done.done(); });
+        w.engine.StatusText.clear();
+        test::RunToEnd(reactor, w.scope, RunPatrol(w));
         return server.commands();
     }
     void Ban(std::string ip, std::string reason = "cheating", std::string date = "2026-11-01") {
@@ -120,12 +115,8 @@ TEST_F(PatrolTest, SpearheadNamesWithBlanksGoToTheCompanionMod) {
     w.engine.SpearheadServer = true;
     std::vector<std::int64_t> at;
     server.onCommand = [&](const sim::ReceivedCommand& c) { at.push_back(c.atMs); };
-    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
-        wd.engine.StatusText.clear();
-        co_await RunPatrol(wd);
-        co_return 0;
-    }(w));
-    reactor.runUntil([&] { return done.done(); });
+    w.engine.StatusText.clear();
+    test::RunToEnd(reactor, w.scope, RunPatrol(w));
     EXPECT_EQ(server.commands(), (Commands{"clientban", "status", "clientban", "status", "set numero 2",
                                            "set nombre Big_Bad_Wolf"}));
     EXPECT_EQ(reactor.nowMs() - at.back(), 699 + 1500) << "the pause follows the names";
@@ -298,11 +289,7 @@ TEST_F(ActionsTest, ATimedBanIsLastLoadedTheDayBeforeItEnds) {
     w.form.Text2.setText("7");
     w.form.Command6.click();
     Run();
-    Started<int> shutdown(w.scope, [](Watchdog& wd) -> Task<int> {
-        co_await wd.Shutdown();
-        co_return 0;
-    }(w));
-    reactor.runUntil([&] { return shutdown.done(); });
+    test::RunToEnd(reactor, w.scope, w.Shutdown());
     const auto bansAfterStartOn = [&](int day) {
         FixedCalendar later;
         later.current = {2026, 12, day, 9, 0, 0};
