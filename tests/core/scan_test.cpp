@@ -12,7 +12,6 @@ namespace vorstel {
 namespace {
 
 using Commands = std::vector<std::string>;
-using test::Started;
 
 using test::HonestPlayer;
 
@@ -23,13 +22,11 @@ protected:
     // One scan of the server's current listing, as the engine would run it.
     Commands ScanOnce() {
         server.clearReceived();
-        Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
+        test::RunToEnd(reactor, w.scope, [](Watchdog& wd) -> Task<void> {
             co_await wd.link.WaitForLink();
             wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
             if (!wd.engine.StatusText.empty()) co_await wd.scan.Work();
-            co_return 0;
         }(w));
-        reactor.runUntil([&] { return done.done(); });
         auto sent = server.commands();
         sent.erase(sent.begin());  // the "status" itself
         return sent;
@@ -79,19 +76,11 @@ TEST(ParseStatusLine, CutsTheColumnsAsTheServerWritesThem) {
 TEST_F(ScanTest, ListingsOfFiveAndSixPieces) {
     const std::string header = "map: dm/mohdm6\r\nnum score ping name\r\n--- -----\r\n";
     const std::string line = "  0     3   45 Solo                   0 10.0.0.5:12203         1234 25000\r\n";
-    Started<int> five(w.scope, [](Watchdog& wd, std::string text) -> Task<int> {
-        wd.engine.StatusText = text;
-        co_await wd.scan.Work();
-        co_return 0;
-    }(w, header + line));
-    reactor.runUntil([&] { return five.done(); });
+    w.engine.StatusText = header + line;
+    test::RunToEnd(reactor, w.scope, w.scan.Work());
     EXPECT_TRUE(server.commands().empty()) << "five pieces hold no player";
-    Started<int> six(w.scope, [](Watchdog& wd, std::string text) -> Task<int> {
-        wd.engine.StatusText = text;
-        co_await wd.scan.Work();
-        co_return 0;
-    }(w, header + line + "\r\n"));
-    reactor.runUntil([&] { return six.done(); });
+    w.engine.StatusText = header + line + "\r\n";
+    test::RunToEnd(reactor, w.scope, w.scan.Work());
     EXPECT_EQ(server.commands(), Commands{"dumpuser \"Solo"});
 }
 
@@ -114,24 +103,14 @@ TEST_F(ScanTest, EveryListedPlayerIsDumpedAndShown) {
 TEST_F(ScanTest, APlayerWhoseDumpNeverComesIsPassedOver) {
     server.addPlayer(HonestPlayer("Alice", "10.0.0.5:1"));
     server.addPlayer(HonestPlayer("Bob", "10.0.0.6:1"));
-    sim::Faults f;
-    f.dropNext = 2;  // the status reply arrives; Alice's dump is lost... after the status
-    server.setFaults(f);
-    server.clearReceived();
-    sim::Faults none;
-    server.setFaults(none);
-    // Alice's dump is lost, Bob's arrives.
-    server.player(0)->name = "Alice";
-    w.engine.SecondsSinceData = 5;
-    Started<int> done(w.scope, [](Watchdog& wd, sim::SimServer& s) -> Task<int> {
+    // The listing arrives; Alice's dump is lost, Bob's arrives.
+    test::RunToEnd(reactor, w.scope, [](Watchdog& wd, sim::SimServer& s) -> Task<void> {
         wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
         sim::Faults lose;
         lose.dropNext = 1;
         s.setFaults(lose);
         co_await wd.scan.Work();
-        co_return 0;
     }(w, server));
-    reactor.runUntil([&] { return done.done(); });
     ASSERT_EQ(w.form.Players.rowCount(), 1u);
     EXPECT_EQ(w.form.Players.rowAtIndex(0).cell(2), "Bob");
 }
