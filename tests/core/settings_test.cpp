@@ -8,7 +8,6 @@
 
 namespace vorstel {
 namespace {
-using test::Started;
 
 const char S = '\x02';
 
@@ -76,11 +75,7 @@ TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlace) {
     EXPECT_EQ(w.WindowReady, 1);
     EXPECT_TRUE(dialogs.shown.empty());
 
-    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
-        co_await wd.Shutdown();
-        co_return 0;
-    }(w));
-    ASSERT_TRUE(done.done());
+    ASSERT_TRUE(test::RunToEnd(reactor, w.scope, w.Shutdown(), 0));
     EXPECT_EQ(test::ReadFile(dir / "rconvorstel.ini"), Line(kDefaults) + "\r\n");
     for (const char* list : {"warnings.lst", "kicks.lst", "bans.lst"}) {
         EXPECT_TRUE(std::filesystem::exists(dir / list)) << list;
