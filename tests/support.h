@@ -84,6 +84,17 @@ inline std::string ReadFile(const std::filesystem::path& p) {
     return s.str();
 }
 
+// What a watchdog runs on in a test: virtual time, a recording desktop, scripted message boxes,
+// a fixed clock and a working directory of its own. A base class, so that a fixture's members
+// may use them while they are built.
+struct Surroundings {
+    VirtualReactor reactor;
+    RecordingDesktop desktop;
+    ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    TempDir dir;
+};
+
 // Starts a task in the scope and keeps its result for the test to look at.
 template <typename T>
 class Started {
@@ -153,5 +164,8 @@ private:
 };
 
 inline std::string Reply(const std::string& text) { return std::string("\xFF\xFF\xFF\xFF\x01print\n", 11) + text; }
+
+// What every request datagram starts with.
+inline const std::string kOob("\xFF\xFF\xFF\xFF\x02", 5);
 
 }  // namespace vorstel::test

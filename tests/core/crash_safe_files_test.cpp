@@ -18,7 +18,7 @@ struct Killed {};
 
 const char* kFiles[] = {"rconvorstel.ini", "warnings.lst", "kicks.lst", "bans.lst"};
 
-class CrashSafeFiles : public ::testing::Test {
+class CrashSafeFiles : public ::testing::Test, protected test::Surroundings {
 protected:
     CrashSafeFiles() : w({reactor, desktop, dialogs, calendar}, dir.path()) { calendar.current = {2026, 12, 5, 12, 0, 0}; }
     ~CrashSafeFiles() override { SetSaveStepHook(nullptr); }
@@ -44,11 +44,6 @@ protected:
         return contents;
     }
 
-    VirtualReactor reactor;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    test::TempDir dir;
     Watchdog w;
 };
 

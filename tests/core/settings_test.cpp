@@ -41,7 +41,7 @@ std::string Line(const std::vector<std::string>& fields, bool trailing = true) {
     return s;
 }
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ::testing::Test, protected test::Surroundings {
 protected:
     SettingsTest() : w({reactor, desktop, dialogs, calendar}, dir.path()) {}
 
@@ -54,11 +54,6 @@ protected:
         return f;
     }
 
-    VirtualReactor reactor;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    test::TempDir dir;
     Watchdog w;
 };
 
