@@ -390,11 +390,6 @@ TEST_F(EscalationTest, UnusableThresholdsSwitchTheirStepOffAndSaySoOnce) {
     EXPECT_TRUE(usable);
 }
 
-}  // namespace
-}  // namespace vorstel
-
-namespace vorstel {
-namespace {
 
 // Monitoring ended in the middle of a scan (by closing the window, say; the Stop button is
 // greyed while requests run): the server is released and the scan ends early, leaving the
