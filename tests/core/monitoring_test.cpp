@@ -361,11 +361,6 @@ TEST(ServerInfo, ParsesTheStatusQueryAndFindsTheNextMap) {
     EXPECT_FALSE(VariableValue("Bad rconpassword.\r\n", v));
 }
 
-}  // namespace
-}  // namespace vorstel
-
-namespace vorstel {
-namespace {
 
 // Servers that differ from the original: values with a colour code after them, and unknown
 // names answered with nothing at all.
@@ -392,11 +387,6 @@ TEST_F(MonitoringTest, SilentUnknownNamesReadAsMissing) {
     EXPECT_EQ(w.form.Label26.caption(), "DMz Dogtag - Not Running");
 }
 
-}  // namespace
-}  // namespace vorstel
-
-namespace vorstel {
-namespace {
 
 // Closing the window during the warm-up: the release is the last the server hears.
 TEST_F(MonitoringTest, MonitoringEndedDuringTheWarmUpPushesNothingAfterTheRelease) {
