@@ -103,30 +103,7 @@ TEST(TableSorting, HeaderClickResortsStablyAndTheCurrentColumnChangesNothing) {
     EXPECT_EQ(Column(t, 2), (std::vector<std::string>{"4", "3", "5", "2", "1"}));
 }
 
-TEST(TableSorting, UnsortedRowsKeepArrivalOrderUntilAHeaderClick) {
-    Table t("T");
-    t.setColumns({{"A", 100}, {"B", 100}});
-    t.addRow({"b", "2"});
-    t.addRow({"a", "1"});
-    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"b", "a"}));
-    t.headerClick(0);
-    EXPECT_TRUE(t.sorted());
-    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"a", "b"}));
-}
-
-// ---- rows, positions, selection ----
-
-TEST(TableRows, PositionsCountFromOne) {
-    Table t("T");
-    SortedColumns(t);
-    t.addRow({"b"});
-    t.addRow({"a"});
-    EXPECT_EQ(t.rowAtPosition(1).cell(0), "a");
-    EXPECT_FALSE(t.removeAtPosition(0));
-    EXPECT_FALSE(t.removeAtPosition(3));
-    EXPECT_TRUE(t.removeAtPosition(2));
-    EXPECT_EQ(Column(t, 0), std::vector<std::string>{"a"});
-}
+// ---- selection ----
 
 TEST(TableSelection, RowClickSelectsAndRunsTheReaction) {
     Table t("T");
