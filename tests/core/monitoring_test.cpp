@@ -301,7 +301,11 @@ TEST_F(SpearheadTest, TheWarmUpFollowsTheServerAndTheSettings) {
     EXPECT_TRUE(w.engine.SpearheadServer);
     EXPECT_EQ(w.form.Label35.caption(), "Server OS: Windows");
     EXPECT_EQ(w.form.Label23.caption(), "Cheats - Enabled!!");
+    EXPECT_TRUE(w.form.Image1[0].visible());
     EXPECT_EQ(w.form.scanpro.max(), 300);
+    w.form.Command13.click();
+    reactor.runUntil([&] { return w.form.Command1.enabled(); });
+    EXPECT_FALSE(w.form.Image1[0].visible()) << "the server's icons go with the stop";
 }
 
 TEST_F(MonitoringTest, UnusableIntervalsFallBackAndTheOperatorIsToldOnce) {
