@@ -207,7 +207,7 @@ TEST_F(ScanTest, OnlyTheFirstMatchingSuspiciousSkinIsReported) {
 }
 
 TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
-    std::ofstream(dir / "reserved.txt", std::ios::binary) << "allied_pilot\r\nallied_airborne\r\ngerman_wehrmacht_soldier\r\n";
+    std::ofstream(dir / "reserved.txt", std::ios::binary) << "allied_airborne\r\nallied_pilot\r\ngerman_wehrmacht_soldier\r\n";
     auto member = HonestPlayer("[MyClan]Boss", "1.1.1.1:1");
     member.setVar("password", "MyWord");
     server.addPlayer(member);                                          // both marks: nothing
