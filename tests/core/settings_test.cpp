@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/settings.h"
+#include "runtime/numbers.h"
 #include "support.h"
 #include "watchdog.h"
 
@@ -217,6 +218,21 @@ TEST_F(SettingsTest, TextBoxesNeverHoldTheFileSeparatorsOrLineEnds) {
     w.form.Alert7.setText(std::string("a") + S + "b\r\nc");
     EXPECT_EQ(w.form.Alert7.text(), "abc");
     EXPECT_EQ(EncodeSettings(w.form).size(), Line(Fields({{66, "abc"}})).size() + 2);
+}
+
+// What the number boxes (days, intervals, thresholds, ping limits) take: a whole number, blanks
+// around it, a fraction rounded half to even; nothing else.
+TEST(NumberBoxes, TakeWholeNumbersAndRoundFractionsHalfToEven) {
+    const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
+        {" 7 ", 7},  {"+7", 7},    {"-7", -7},   {"2.5", 2},   {"3.5", 4},  {"-2.5", -2}, {"2.50", 2},
+        {"2.501", 3}, {"2.49", 2}, {".5", 0},    {"7.", 7},    {"", {}},    {"-", {}},    {".", {}},
+        {"1e3", {}}, {"7 days", {}}, {"0x10", {}}, {"1 000", {}},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(ParseWholeNumber(text), value) << '"' << text << '"';
+    EXPECT_EQ(ToInteger("32767"), 32767);
+    EXPECT_EQ(ToInteger("32767.5"), std::nullopt);
+    EXPECT_EQ(ToInteger("-32768.4"), -32768);
+    EXPECT_EQ(ToLong("2147483648"), std::nullopt);
 }
 
 TEST_F(SettingsTest, ScanOnStartStartsTheEngineAtOnceOnlyWhenTheLoadedFileSaysSo) {
