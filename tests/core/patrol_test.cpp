@@ -129,18 +129,21 @@ TEST_F(PatrolTest, TheBanWalkSurvivesTheOperatorRemovingRowsMeanwhile) {
     Ban("5.5.5.5", "first");
     Ban("5.5.5.xxx", "second");
     Ban("5.5.xxx.xxx", "third");
-    // During the first notice, the operator removes the second row and adds another.
+    // During the first notice, the operator removes the third row and the first (so the second
+    // moves to the top) and adds another.
     server.onCommand = [&](const sim::ReceivedCommand& c) {
         if (c.line.rfind("say 5.5.5.5 ", 0) != 0) return;
         reactor.post([&] {
-            w.form.Bans.rowClick(*w.form.Bans.indexOf(w.form.Bans.rowAtIndex(1).id));
-            w.form.Command7.click();
+            for (std::size_t row : {2u, 0u}) {
+                w.form.Bans.rowClick(row);
+                w.form.Command7.click();
+            }
             Ban("5.xxx.xxx.xxx", "late");
         });
     };
     const auto sent = PatrolOnce();
     EXPECT_EQ(sent, (Commands{"clientban", "status", Notice("5.5.5.5", "first"), "clientkick 0",
-                              Notice("5.5.xxx.xxx", "third"), "clientkick 0"}));
+                              Notice("5.5.5.xxx", "second"), "clientkick 0"}));
 }
 
 TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrol) {
