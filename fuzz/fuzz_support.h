@@ -1,17 +1,30 @@
 #pragma once
 // What every fuzz target shares: a check that stops the run with the failed condition, and the
 // input cut into parts at NUL bytes (the targets that read several texts take them this way,
-// so a seed stays readable).
+// so a seed stays readable). The targets that drive the whole watchdog share the server that
+// replays the input, their settings and the watchdog's surroundings; the corpus writer uses the
+// same settings, so that its seeds hold the replies to exactly the requests the targets send.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <unistd.h>
+
+#include "penalties/patrol.h"
+#include "penalties/penalty_tables.h"
+#include "runtime/calendar.h"
+#include "runtime/desktop.h"
+#include "runtime/dialogs.h"
+#include "runtime/virtual_reactor.h"
+#include "watchdog.h"
 
 namespace vorstel::fuzz {
 
@@ -58,6 +71,127 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+class NoDesktop : public Desktop {
+    void clearClipboard() override {}
+    void setClipboardText(const std::string&) override {}
+    bool openInTextEditor(const std::filesystem::path&) override { return false; }
+};
+
+// Every question answered with Yes, every message box with OK: a server that seems monitored
+// already is claimed all the same.
+class YesDialogs : public Dialogs {
+    Task<MessageAnswer> Show(MessageBox box) override {
+        co_return box.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+    }
+};
+
+// The server at the watchdog's default address: the n-th request gets the n-th reply, round
+// and round, none when there are none. Whatever the replies, the link never sends a request
+// before the previous one's reply window has closed.
+class FuzzedServer {
+public:
+    FuzzedServer(VirtualReactor& reactor, std::vector<std::string> replies) : replies_(std::move(replies)) {
+        endpoint_ = reactor.network().bind(Peer{"127.0.0.1", 12203}, [this, &reactor](const std::string&, const Peer& from) {
+            if (requests_ > 0) FUZZ_CHECK(reactor.nowMs() - lastMs_ >= RconLink::kReplyWindowMs);
+            lastMs_ = reactor.nowMs();
+            if (!replies_.empty()) endpoint_->sendTo(replies_[requests_ % replies_.size()], from);
+            ++requests_;
+        });
+    }
+
+private:
+    std::vector<std::string> replies_;
+    std::size_t requests_ = 0;
+    std::int64_t lastMs_ = 0;
+    std::unique_ptr<VirtualNetwork::Endpoint> endpoint_;
+};
+
+// The skin lists of the working directory.
+inline void WriteSkinLists(const std::filesystem::path& dir) {
+    std::ofstream(dir / kSkinsFile, std::ios::binary) << "tiedie\r\n allied_glow \r\nGerman_Shiny\r\n\r\n";
+    std::ofstream(dir / kReservedFile, std::ios::binary) << "allied_vip\r\n";
+}
+
+// Every cheat box and both private checks on, names passed to the companion mod, a warning,
+// a timed ban and the default kicks as penalties, escalation of warnings too, the high-ping
+// kick after a second patrol, and two ban rows for the patrol to enforce.
+inline void PrepareScan(Watchdog& w, const Calendar& calendar) {
+    auto& f = w.form;
+    f.Logea.setValue(0);
+    for (auto& box : f.Cheats) box.setValue(1);
+    f.txtTAG.setText("[TAG]");
+    f.txtPRP.setText("secret");
+    f.Check1.setValue(1);
+    f.Check5.setValue(1);
+    f.Check3.setValue(1);
+    w.engine.SpearheadServer = true;
+    f.Penalty(PenaltyRow::Wallhack).Warning->setValue(true);
+    f.Penalty(PenaltyRow::NoFog).Ban->setValue(true);
+    f.Penalty(PenaltyRow::NoFog).Days->setText("3");
+    f.AcWarns.setText("2");
+    f.Check2.setValue(1);
+    f.Text5.setText("100");
+    f.Text6.setText("2");
+    AddBan(f.Bans, calendar, "10.0.xxx.xxx", "Old Cheat", "Cheat: Wallhack", std::nullopt);
+    AddBan(f.Bans, calendar, "81.34..", "Wolf", "Admin.Ban", 7);
+}
+
+// The monitoring target's intervals on top: a scan every minute, a patrol every 20 s.
+inline void PrepareMonitoring(Watchdog& w, const Calendar& calendar) {
+    PrepareScan(w, calendar);
+    w.form.txtMin.setText("1");
+    w.form.MinPolt.setText("20");
+}
+
+// One scan of the listing (none when it is empty), then two patrols of it: the second one
+// takes up the high pings that the first one counted.
+inline Task<void> ScanAndPatrol(Watchdog& w, std::string listing, bool& finished) {
+    w.engine.StatusText = listing;
+    if (!w.engine.StatusText.empty()) co_await w.scan.Work();
+    co_await RunPatrol(w);
+    w.engine.StatusText = std::move(listing);
+    co_await RunPatrol(w);
+    finished = true;
+}
+
+// A working directory with the skin lists, one for the whole run of the target `name`.
+inline const std::filesystem::path& SkinnedRunDirectory(const char* name) {
+    static const RunDirectory run(name);
+    static const bool written = (WriteSkinLists(run.path()), true);
+    (void)written;
+    return run.path();
+}
+
+// A watchdog on virtual time against a FuzzedServer, started in the run's working directory.
+// A task that ends with an exception is a failure.
+struct FuzzedWatchdog {
+    FuzzedWatchdog(const char* target, std::vector<std::string> replies)
+        : server(reactor, std::move(replies)), w({reactor, desktop, dialogs, calendar}, SkinnedRunDirectory(target)) {
+        w.scope.setErrorHandler([](std::exception_ptr error) {
+            try {
+                std::rethrow_exception(error);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "a task ended with an exception: %s\n", e.what());
+            } catch (...) {
+                std::fprintf(stderr, "a task ended with an exception\n");
+            }
+            std::abort();
+        });
+        w.Startup();
+    }
+
+    VirtualReactor reactor;
+    FuzzedServer server;
+    NoDesktop desktop;
+    YesDialogs dialogs;
+    FixedCalendar calendar = [] {
+        FixedCalendar c;
+        c.current = {2026, 12, 5, 21, 7, 0};
+        return c;
+    }();
+    Watchdog w;
 };
 
 }  // namespace vorstel::fuzz

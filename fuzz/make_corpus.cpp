@@ -17,7 +17,7 @@
 #include "form/form1.h"
 #include "link/reply.h"
 #include "runtime/virtual_reactor.h"
-#include "scan_setup.h"
+#include "fuzz_support.h"
 #include "sim_server.h"
 #include "virtual_sim_server.h"
 

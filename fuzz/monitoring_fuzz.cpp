@@ -8,9 +8,7 @@
 // NUL-separated reply datagrams; the n-th request gets the n-th reply, round and round (none
 // when there are none).
 #include "config/settings.h"
-#include "runtime/virtual_reactor.h"
 #include "fuzz_support.h"
-#include "scan_setup.h"
 
 using namespace vorstel;
 
@@ -19,15 +17,6 @@ namespace {
 constexpr std::size_t kMaxReplies = 24;
 constexpr std::int64_t kMonitoredMs = 3 * 60 * 1000;
 
-const fuzz::RunDirectory& Run() {
-    static const fuzz::RunDirectory run = [] {
-        fuzz::RunDirectory dir("monitoring");
-        fuzz::WriteSkinLists(dir.path());
-        return dir;
-    }();
-    return run;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -35,25 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string settings = parts[0].substr(0, parts[0].find('\r'));
     const std::vector<std::string> replies(parts.begin() + 1, parts.end());
 
-    VirtualReactor reactor;
-    fuzz::FuzzedServer server(reactor, replies);
-    fuzz::NoDesktop desktop;
-    fuzz::YesDialogs dialogs;
-    FixedCalendar calendar;
-    calendar.current = {2026, 12, 5, 21, 7, 0};
-    Watchdog w({reactor, desktop, dialogs, calendar}, Run().path());
-    w.scope.setErrorHandler([](std::exception_ptr error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "a task ended with an exception: %s\n", e.what());
-        } catch (...) {
-            std::fprintf(stderr, "a task ended with an exception\n");
-        }
-        std::abort();
-    });
-    w.Startup();
-    fuzz::PrepareMonitoring(w, calendar);
+    fuzz::FuzzedWatchdog fuzzed("monitoring", replies);
+    auto& reactor = fuzzed.reactor;
+    auto& w = fuzzed.w;
+    fuzz::PrepareMonitoring(w, fuzzed.calendar);
     ApplySettings(w.form, settings);
     // The settings may turn the detection log on: each input starts it afresh.
     w.detections.Empty();

@@ -5,16 +5,9 @@
 //
 // Input: the listing (already cleaned, as the engine keeps it), then NUL-separated reply
 // datagrams; the n-th request gets the n-th reply, round and round (none when there are none).
-#include <fstream>
-
 #include "fuzz_support.h"
-#include "scan_setup.h"
-#include "penalties/patrol.h"
-#include "penalties/penalty_tables.h"
 #include "runtime/text.h"
 #include "scan/status_line.h"
-#include "support.h"
-#include "watchdog.h"
 
 using namespace vorstel;
 
@@ -23,15 +16,6 @@ namespace {
 // The listing's header, up to 32 player lines and its end: a scan of a full server.
 constexpr std::size_t kMaxPieces = 3 + 32 + 2;
 constexpr std::size_t kMaxReplies = 16;
-
-const fuzz::RunDirectory& Run() {
-    static const fuzz::RunDirectory run = [] {
-        fuzz::RunDirectory dir("scan");
-        fuzz::WriteSkinLists(dir.path());
-        return dir;
-    }();
-    return run;
-}
 
 std::string Limited(std::string_view listing) {
     std::size_t at = 0;
@@ -50,31 +34,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string listing = Limited(parts[0]);
     const std::vector<std::string> replies(parts.begin() + 1, parts.end());
 
-    VirtualReactor reactor;
-    fuzz::FuzzedServer server(reactor, replies);
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    calendar.current = {2026, 12, 5, 21, 7, 0};
-    Watchdog w({reactor, desktop, dialogs, calendar}, Run().path());
-    w.scope.setErrorHandler([](std::exception_ptr error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "a task ended with an exception: %s\n", e.what());
-        } catch (...) {
-            std::fprintf(stderr, "a task ended with an exception\n");
-        }
-        std::abort();
-    });
-    w.Startup();
+    fuzz::FuzzedWatchdog fuzzed("scan", replies);
+    Watchdog& w = fuzzed.w;
     w.traffic.Restart();
-
-    fuzz::PrepareScan(w, calendar);
+    fuzz::PrepareScan(w, fuzzed.calendar);
 
     bool done = false;
     w.scope.spawn(fuzz::ScanAndPatrol(w, listing, done));
-    FUZZ_CHECK(reactor.runUntil([&] { return done; }));
+    FUZZ_CHECK(fuzzed.reactor.runUntil([&] { return done; }));
 
     const auto pieces = Split(listing, "\r\n");
     std::size_t players = 0;

@@ -84,6 +84,17 @@ inline std::string ReadFile(const std::filesystem::path& p) {
     return s.str();
 }
 
+// What a watchdog runs on in a test: virtual time, a recording desktop, scripted message boxes,
+// a fixed clock and a working directory of its own. A base class, so that a fixture's members
+// may use them while they are built.
+struct Surroundings {
+    VirtualReactor reactor;
+    RecordingDesktop desktop;
+    ScriptedDialogs dialogs;
+    FixedCalendar calendar;
+    TempDir dir;
+};
+
 // Starts a task in the scope and keeps its result for the test to look at.
 template <typename T>
 class Started {
@@ -98,6 +109,17 @@ private:
     static Task<void> Keep(Task<T> task, std::shared_ptr<std::optional<T>> out) { out->emplace(co_await task); }
     std::shared_ptr<std::optional<T>> result_;
 };
+
+// Runs the task in the scope until it ends; false when it has not ended within the limit.
+inline bool RunToEnd(VirtualReactor& reactor, TaskScope& scope, Task<void> task,
+                     std::int64_t limitMs = 24LL * 3600 * 1000) {
+    auto done = std::make_shared<bool>(false);
+    scope.spawn([](Task<void> t, std::shared_ptr<bool> d) -> Task<void> {
+        co_await t;
+        *d = true;
+    }(std::move(task), done));
+    return reactor.runUntil([done] { return *done; }, limitMs);
+}
 
 // A scripted peer on the virtual network: records what it receives and answers each
 // datagram with the replies queued for it.
@@ -142,5 +164,8 @@ private:
 };
 
 inline std::string Reply(const std::string& text) { return std::string("\xFF\xFF\xFF\xFF\x01print\n", 11) + text; }
+
+// What every request datagram starts with.
+inline const std::string kOob("\xFF\xFF\xFF\xFF\x02", 5);
 
 }  // namespace vorstel::test

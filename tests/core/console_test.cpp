@@ -8,11 +8,10 @@ namespace vorstel {
 namespace {
 
 using test::Reply;
+using test::kOob;
 using test::Started;
 
-const std::string kOob("\xFF\xFF\xFF\xFF\x02", 5);
-
-class ConsoleTest : public ::testing::Test {
+class ConsoleTest : public ::testing::Test, protected test::Surroundings {
 protected:
     ConsoleTest() : server(reactor.network(), Peer{"127.0.0.1", 12203}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
         server.Attach(reactor);
@@ -26,11 +25,6 @@ protected:
         EXPECT_TRUE(w.form.Text1.keyPress(Console::kEnter));
     }
 
-    VirtualReactor reactor;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    test::TempDir dir;
     test::ScriptedServer server;
     Watchdog w;
     int text1Focused = 0;

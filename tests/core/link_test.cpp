@@ -10,12 +10,11 @@ namespace vorstel {
 namespace {
 
 using test::Reply;
+using test::kOob;
 using test::ScriptedServer;
 using test::Started;
 
-const std::string kOob("\xFF\xFF\xFF\xFF\x02", 5);
-
-class LinkTest : public ::testing::Test {
+class LinkTest : public ::testing::Test, protected test::Surroundings {
 protected:
     LinkTest() : server(reactor.network(), Peer{"127.0.0.1", 12203}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
         server.Attach(reactor);
@@ -30,11 +29,6 @@ protected:
         co_return co_await link.SendRconCommand(command);
     }
 
-    VirtualReactor reactor;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    test::TempDir dir;
     ScriptedServer server;
     Watchdog w;
 };

@@ -241,12 +241,32 @@ TEST_F(MonitoringTest, StartWhileMonitoringScansNow) {
     WarmUp();
     reactor.advance(5000);
     Received();
+    int scans = 0;
+    w.engine.ScanWork = [&]() -> Task<void> {
+        ++scans;
+        co_return;
+    };
     w.form.Command1.click();
     EXPECT_EQ(w.form.Command1.caption(), "Scanning");
     reactor.advance(700 + 1000);
     reactor.runUntil([&] { return !w.engine.tickRunning(); });
     EXPECT_EQ(Received(), (Commands{"set scanpass 1", "status"}));
+    EXPECT_EQ(scans, 1);
     EXPECT_EQ(w.engine.PatrolCountdown, 45);
+}
+
+TEST_F(MonitoringTest, ACycleHoldsTheTimerAndStartsTheActivityLogAfresh) {
+    WarmUp();
+    std::string seen;
+    w.engine.ScanWork = [&]() -> Task<void> {
+        seen = std::string(w.Timer3->isActive() ? "timer on" : "timer off") + ", " + w.form.Command1.caption() +
+               ", log: " + test::ReadFile(dir / "activity.log").substr(0, 22);
+        co_return;
+    };
+    reactor.advance(Engine::kFirstTickPeriod);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(seen, "timer off, Scanning, log: Rcon request: \r\nstatus");
+    EXPECT_TRUE(w.Timer3->isActive());
 }
 
 TEST_F(MonitoringTest, AMapChangeRefreshesTheMapInformation) {
@@ -281,7 +301,11 @@ TEST_F(SpearheadTest, TheWarmUpFollowsTheServerAndTheSettings) {
     EXPECT_TRUE(w.engine.SpearheadServer);
     EXPECT_EQ(w.form.Label35.caption(), "Server OS: Windows");
     EXPECT_EQ(w.form.Label23.caption(), "Cheats - Enabled!!");
+    EXPECT_TRUE(w.form.Image1[0].visible());
     EXPECT_EQ(w.form.scanpro.max(), 300);
+    w.form.Command13.click();
+    reactor.runUntil([&] { return w.form.Command1.enabled(); });
+    EXPECT_FALSE(w.form.Image1[0].visible()) << "the server's icons go with the stop";
 }
 
 TEST_F(MonitoringTest, UnusableIntervalsFallBackAndTheOperatorIsToldOnce) {
@@ -341,11 +365,6 @@ TEST(ServerInfo, ParsesTheStatusQueryAndFindsTheNextMap) {
     EXPECT_FALSE(VariableValue("Bad rconpassword.\r\n", v));
 }
 
-}  // namespace
-}  // namespace vorstel
-
-namespace vorstel {
-namespace {
 
 // Servers that differ from the original: values with a colour code after them, and unknown
 // names answered with nothing at all.
@@ -374,11 +393,6 @@ TEST_F(MonitoringTest, SilentUnknownNamesReadAsMissing) {
     EXPECT_EQ(w.form.Label26.caption(), "DMz Dogtag - Not Running");
 }
 
-}  // namespace
-}  // namespace vorstel
-
-namespace vorstel {
-namespace {
 
 // Closing the window during the warm-up: the release is the last the server hears.
 TEST_F(MonitoringTest, MonitoringEndedDuringTheWarmUpPushesNothingAfterTheRelease) {

@@ -12,7 +12,6 @@ namespace {
 
 using Commands = std::vector<std::string>;
 using test::HonestPlayer;
-using test::Started;
 
 
 class PatrolTest : public test::WatchdogTest {
@@ -25,12 +24,8 @@ protected:
     // One patrol with no scan before it in the tick.
     Commands PatrolOnce() {
         server.clearReceived();
-        Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
-            wd.engine.StatusText.clear();
-            co_await RunPatrol(wd);
-            co_return 0;
-        }(w));
-        reactor.runUntil([&] { return done.done(); });
+        w.engine.StatusText.clear();
+        test::RunToEnd(reactor, w.scope, RunPatrol(w));
         return server.commands();
     }
     void Ban(std::string ip, std::string reason = "cheating", std::string date = "2026-11-01") {
@@ -123,12 +118,8 @@ TEST_F(PatrolTest, SpearheadNamesWithBlanksGoToTheCompanionMod) {
     w.engine.SpearheadServer = true;
     std::vector<std::int64_t> at;
     server.onCommand = [&](const sim::ReceivedCommand& c) { at.push_back(c.atMs); };
-    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
-        wd.engine.StatusText.clear();
-        co_await RunPatrol(wd);
-        co_return 0;
-    }(w));
-    reactor.runUntil([&] { return done.done(); });
+    w.engine.StatusText.clear();
+    test::RunToEnd(reactor, w.scope, RunPatrol(w));
     EXPECT_EQ(server.commands(), (Commands{"clientban", "status", "clientban", "status", "set numero 2",
                                            "set nombre Big_Bad_Wolf"}));
     EXPECT_EQ(reactor.nowMs() - at.back(), 699 + 1500) << "the pause follows the names";
@@ -141,18 +132,21 @@ TEST_F(PatrolTest, TheBanWalkSurvivesTheOperatorRemovingRowsMeanwhile) {
     Ban("5.5.5.5", "first");
     Ban("5.5.5.xxx", "second");
     Ban("5.5.xxx.xxx", "third");
-    // During the first notice, the operator removes the second row and adds another.
+    // During the first notice, the operator removes the third row and the first (so the second
+    // moves to the top) and adds another.
     server.onCommand = [&](const sim::ReceivedCommand& c) {
         if (c.line.rfind("say 5.5.5.5 ", 0) != 0) return;
         reactor.post([&] {
-            w.form.Bans.rowClick(*w.form.Bans.indexOf(w.form.Bans.rowAtIndex(1).id));
-            w.form.Command7.click();
+            for (std::size_t row : {2u, 0u}) {
+                w.form.Bans.rowClick(row);
+                w.form.Command7.click();
+            }
             Ban("5.xxx.xxx.xxx", "late");
         });
     };
     const auto sent = PatrolOnce();
     EXPECT_EQ(sent, (Commands{"clientban", "status", Notice("5.5.5.5", "first"), "clientkick 0",
-                              Notice("5.5.xxx.xxx", "third"), "clientkick 0"}));
+                              Notice("5.5.5.xxx", "second"), "clientkick 0"}));
 }
 
 TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrol) {
@@ -168,6 +162,25 @@ TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrol) {
                                       "say Ping Kick: Ping>160 on 4 consecutive scans - Player: Laggy", "clientkick 0"}));
     EXPECT_EQ(w.HighPingTally, "");
     EXPECT_NE(test::ReadFile(dir / "vorstel.log").find("Ping Kick: Ping>160"), std::string::npos);
+}
+
+TEST_F(PatrolTest, BannedAndConnectingPlayersAreNotPingWatchedAndRenamedOnesAreKickedByTheNewName) {
+    auto joining = HonestPlayer("Joining", "6.6.6.6:1", 999);
+    joining.state = sim::ClientState::Connecting;
+    server.addPlayer(joining);
+    server.addPlayer(HonestPlayer("Banned", "6.6.6.7:1", 999));
+    server.addPlayer(HonestPlayer("Big Bad Wolf", "7.7.7.7:1", 999));
+    Ban("6.6.6.xxx");
+    w.form.Check2.setValue(1);
+    w.form.Text6.setText("1");  // a count of one kicks at the second patrol
+    w.form.Silent.setValue(1);   // which is said all the same
+    w.engine.SpearheadServer = true;
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status", Notice("6.6.6.xxx"), "clientkick 0", Notice("6.6.6.xxx"),
+                                      "clientkick 1", "set numero 2", "set nombre Big_Bad_Wolf"}));
+    EXPECT_EQ(w.HighPingTally, "7.7.7.7@1#");
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status", "set numero 2", "set nombre Big_Bad_Wolf",
+                                      "say Ping Kick: Ping>160 on 1 consecutive scans - Player: Big_Bad_Wolf",
+                                      "clientkick 2"}));
 }
 
 TEST_F(PatrolTest, UnusablePingSettingsSwitchTheKickOff) {
@@ -262,32 +275,13 @@ TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {
     EXPECT_TRUE(Run().empty()) << "the tables' buttons send nothing";
 }
 
-}  // namespace
-}  // namespace vorstel
-
-namespace vorstel {
-namespace {
-
-TEST_F(PatrolTest, ACountOfOneKicksAtTheSecondPatrolEvenInSilentMode) {
-    server.addPlayer(HonestPlayer("Laggy", "10.0.0.1:1", 300));
-    w.form.Check2.setValue(1);
-    w.form.Text6.setText("1");
-    w.form.Silent.setValue(1);
-    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
-    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status",
-                                      "say Ping Kick: Ping>160 on 1 consecutive scans - Player: Laggy", "clientkick 0"}));
-}
 
 TEST_F(ActionsTest, ATimedBanIsLastLoadedTheDayBeforeItEnds) {
     SelectPlayer("4", "Timed", "1.2.3.4");
     w.form.Text2.setText("7");
     w.form.Command6.click();
     Run();
-    Started<int> shutdown(w.scope, [](Watchdog& wd) -> Task<int> {
-        co_await wd.Shutdown();
-        co_return 0;
-    }(w));
-    reactor.runUntil([&] { return shutdown.done(); });
+    test::RunToEnd(reactor, w.scope, w.Shutdown());
     const auto bansAfterStartOn = [&](int day) {
         FixedCalendar later;
         later.current = {2026, 12, day, 9, 0, 0};

@@ -12,7 +12,6 @@ namespace vorstel {
 namespace {
 
 using Commands = std::vector<std::string>;
-using test::Started;
 
 using test::HonestPlayer;
 
@@ -23,13 +22,11 @@ protected:
     // One scan of the server's current listing, as the engine would run it.
     Commands ScanOnce() {
         server.clearReceived();
-        Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
+        test::RunToEnd(reactor, w.scope, [](Watchdog& wd) -> Task<void> {
             co_await wd.link.WaitForLink();
             wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
             if (!wd.engine.StatusText.empty()) co_await wd.scan.Work();
-            co_return 0;
         }(w));
-        reactor.runUntil([&] { return done.done(); });
         auto sent = server.commands();
         sent.erase(sent.begin());  // the "status" itself
         return sent;
@@ -79,19 +76,11 @@ TEST(ParseStatusLine, CutsTheColumnsAsTheServerWritesThem) {
 TEST_F(ScanTest, ListingsOfFiveAndSixPieces) {
     const std::string header = "map: dm/mohdm6\r\nnum score ping name\r\n--- -----\r\n";
     const std::string line = "  0     3   45 Solo                   0 10.0.0.5:12203         1234 25000\r\n";
-    Started<int> five(w.scope, [](Watchdog& wd, std::string text) -> Task<int> {
-        wd.engine.StatusText = text;
-        co_await wd.scan.Work();
-        co_return 0;
-    }(w, header + line));
-    reactor.runUntil([&] { return five.done(); });
+    w.engine.StatusText = header + line;
+    test::RunToEnd(reactor, w.scope, w.scan.Work());
     EXPECT_TRUE(server.commands().empty()) << "five pieces hold no player";
-    Started<int> six(w.scope, [](Watchdog& wd, std::string text) -> Task<int> {
-        wd.engine.StatusText = text;
-        co_await wd.scan.Work();
-        co_return 0;
-    }(w, header + line + "\r\n"));
-    reactor.runUntil([&] { return six.done(); });
+    w.engine.StatusText = header + line + "\r\n";
+    test::RunToEnd(reactor, w.scope, w.scan.Work());
     EXPECT_EQ(server.commands(), Commands{"dumpuser \"Solo"});
 }
 
@@ -114,24 +103,14 @@ TEST_F(ScanTest, EveryListedPlayerIsDumpedAndShown) {
 TEST_F(ScanTest, APlayerWhoseDumpNeverComesIsPassedOver) {
     server.addPlayer(HonestPlayer("Alice", "10.0.0.5:1"));
     server.addPlayer(HonestPlayer("Bob", "10.0.0.6:1"));
-    sim::Faults f;
-    f.dropNext = 2;  // the status reply arrives; Alice's dump is lost... after the status
-    server.setFaults(f);
-    server.clearReceived();
-    sim::Faults none;
-    server.setFaults(none);
-    // Alice's dump is lost, Bob's arrives.
-    server.player(0)->name = "Alice";
-    w.engine.SecondsSinceData = 5;
-    Started<int> done(w.scope, [](Watchdog& wd, sim::SimServer& s) -> Task<int> {
+    // The listing arrives; Alice's dump is lost, Bob's arrives.
+    test::RunToEnd(reactor, w.scope, [](Watchdog& wd, sim::SimServer& s) -> Task<void> {
         wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
         sim::Faults lose;
         lose.dropNext = 1;
         s.setFaults(lose);
         co_await wd.scan.Work();
-        co_return 0;
     }(w, server));
-    reactor.runUntil([&] { return done.done(); });
     ASSERT_EQ(w.form.Players.rowCount(), 1u);
     EXPECT_EQ(w.form.Players.rowAtIndex(0).cell(2), "Bob");
 }
@@ -160,6 +139,32 @@ TEST_F(ScanTest, CheatRulesFireOnTheLowercasedDump) {
                      "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: Modified binaries!! IP: 93.184.12.9\r\n"
                      "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: OGC Aimbot IP: 93.184.12.9\r\n");
     EXPECT_EQ(w.form.Players.rowAtIndex(0).cell(5), "tiedie");
+}
+
+TEST_F(ScanTest, EachRuleAnswersToItsOwnCheatBox) {
+    struct Case {
+        const char* variable;
+        const char* value;
+        std::size_t box;
+        const char* cheat;
+    };
+    const Case cases[] = {
+        {"r_farplane_nofog", "1", 0, "NoFog"},       {"cg_F0rc3M0d31", "1", 6, "Modified Binaries/Chameleon?"},
+        {"r_farplane", "9", 0, "NoFog(Clearview)"},  {"r_lightmap", "1", 1, "WhiteWalls"},
+        {"cg_3rd_person", "1", 3, "3rd Person"},      {"r_novis", "1", 2, "Wallhack"},
+        {"r_novis", "hacked", 6, "Modified binaries!!"}, {"dm_playermodel", "tiedie", 4, "OGC Aimbot"},
+    };
+    for (const auto& c : cases) {
+        auto p = HonestPlayer("Cheater", "5.6.7.8:1");
+        p.setVar(c.variable, c.value);
+        const int client = server.addPlayer(p);
+        for (std::size_t box = 0; box < w.form.Cheats.size(); ++box) w.form.Cheats[box].setValue(box == c.box ? 0 : 1);
+        EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Cheater"}) << c.cheat;
+        w.form.Cheats[c.box].setValue(1);
+        EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Cheater",
+                                        std::string("say Cheat Detected!! Player: Cheater Cheat: ") + c.cheat + " IP: 5.6.7.8",
+                                        "clientkick " + std::to_string(client)}));
+    }
 }
 
 TEST_F(ScanTest, ClearviewLooksAtTheValuesBeginning) {
@@ -202,7 +207,7 @@ TEST_F(ScanTest, OnlyTheFirstMatchingSuspiciousSkinIsReported) {
 }
 
 TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
-    std::ofstream(dir / "reserved.txt", std::ios::binary) << "allied_pilot\r\nallied_airborne\r\ngerman_wehrmacht_soldier\r\n";
+    std::ofstream(dir / "reserved.txt", std::ios::binary) << "allied_airborne\r\nallied_pilot\r\ngerman_wehrmacht_soldier\r\n";
     auto member = HonestPlayer("[MyClan]Boss", "1.1.1.1:1");
     member.setVar("password", "MyWord");
     server.addPlayer(member);                                          // both marks: nothing
@@ -318,16 +323,19 @@ protected:
     void Add(Table& t, std::string ip, std::string reason) { AddPenalty(t, {std::move(ip), "x", std::move(reason), "2026-01-01", ""}); }
 };
 
-TEST_F(EscalationTest, WarningsBecomeKicksAndKicksBans) {
+TEST_F(EscalationTest, AWarningCanBecomeAKickAndThatKickABanInOnePass) {
     auto p = HonestPlayer("Repeat", "10.0.0.7:1");
     p.setVar("r_lightmap", "1");
     server.addPlayer(p);
-    w.form.Penalty(PenaltyRow::WhiteWalls).Kick->setValue(true);
+    w.form.Penalty(PenaltyRow::WhiteWalls).Warning->setValue(true);
+    w.form.AcWarns.setText("2");
+    Add(w.form.Warnings, "10.0.0.7", "old warning");
     Add(w.form.Kicks, "10.0.0.7", "old 1");
     Add(w.form.Kicks, "10.0.0.70", "someone else");
     Add(w.form.Kicks, "10.0.0.7", "old 2");
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Repeat", "say Cheat Detected!! Player: Repeat Cheat: WhiteWalls IP: 10.0.0.7",
                                     "clientkick 0"}));
+    EXPECT_EQ(w.form.Warnings.rowCount(), 0u);
     EXPECT_EQ(Rows(w.form.Kicks), (std::vector<std::vector<std::string>>{{"10.0.0.70", "x", "someone else", "2026-01-01"}}));
     EXPECT_EQ(Rows(w.form.Bans), (std::vector<std::vector<std::string>>{
                                      {"10.0.0.7", "Repeat", "3 accumulated kicks", "2026-12-05", ""}}));
@@ -382,11 +390,6 @@ TEST_F(EscalationTest, UnusableThresholdsSwitchTheirStepOffAndSaySoOnce) {
     EXPECT_TRUE(usable);
 }
 
-}  // namespace
-}  // namespace vorstel
-
-namespace vorstel {
-namespace {
 
 // Monitoring ended in the middle of a scan (by closing the window, say; the Stop button is
 // greyed while requests run): the server is released and the scan ends early, leaving the

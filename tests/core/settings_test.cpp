@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "config/settings.h"
+#include "runtime/numbers.h"
 #include "support.h"
 #include "watchdog.h"
 
 namespace vorstel {
 namespace {
-using test::Started;
 
 const char S = '\x02';
 
@@ -42,7 +42,7 @@ std::string Line(const std::vector<std::string>& fields, bool trailing = true) {
     return s;
 }
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ::testing::Test, protected test::Surroundings {
 protected:
     SettingsTest() : w({reactor, desktop, dialogs, calendar}, dir.path()) {}
 
@@ -55,11 +55,6 @@ protected:
         return f;
     }
 
-    VirtualReactor reactor;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    test::TempDir dir;
     Watchdog w;
 };
 
@@ -76,11 +71,7 @@ TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlace) {
     EXPECT_EQ(w.WindowReady, 1);
     EXPECT_TRUE(dialogs.shown.empty());
 
-    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
-        co_await wd.Shutdown();
-        co_return 0;
-    }(w));
-    ASSERT_TRUE(done.done());
+    ASSERT_TRUE(test::RunToEnd(reactor, w.scope, w.Shutdown(), 0));
     EXPECT_EQ(test::ReadFile(dir / "rconvorstel.ini"), Line(kDefaults) + "\r\n");
     for (const char* list : {"warnings.lst", "kicks.lst", "bans.lst"}) {
         EXPECT_TRUE(std::filesystem::exists(dir / list)) << list;
@@ -262,12 +253,31 @@ TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNeverOverwritten) {
     EXPECT_TRUE(fs::exists(dir / "bans.lst")) << "the lists are saved all the same";
 }
 
-TEST_F(SettingsTest, ScanOnStartStartsTheEngineTimerAtOnce) {
-    WriteSettings(Line(Fields({{67, "1"}})) + "\r\n");
-    w.Startup();
-    EXPECT_TRUE(w.Timer3->isActive());
-    EXPECT_EQ(w.Timer3->interval(), 100);
-    EXPECT_EQ(w.form.Command1.caption(), "Start");
+// What the number boxes (days, intervals, thresholds, ping limits) take: a whole number, blanks
+// around it, a fraction rounded half to even; nothing else.
+TEST(NumberBoxes, TakeWholeNumbersAndRoundFractionsHalfToEven) {
+    const std::pair<const char*, std::optional<std::int64_t>> cases[] = {
+        {" 7 ", 7},  {"+7", 7},    {"-7", -7},   {"2.5", 2},   {"3.5", 4},  {"-2.5", -2}, {"2.50", 2},
+        {"2.501", 3}, {"2.49", 2}, {".5", 0},    {"7.", 7},    {"", {}},    {"-", {}},    {".", {}},
+        {"1e3", {}}, {"7 days", {}}, {"0x10", {}}, {"1 000", {}},
+    };
+    for (const auto& [text, value] : cases) EXPECT_EQ(ParseWholeNumber(text), value) << '"' << text << '"';
+    EXPECT_EQ(ToInteger("32767"), 32767);
+    EXPECT_EQ(ToInteger("32767.5"), std::nullopt);
+    EXPECT_EQ(ToInteger("-32768.4"), -32768);
+    EXPECT_EQ(ToLong("2147483648"), std::nullopt);
+}
+
+TEST_F(SettingsTest, ScanOnStartStartsTheEngineAtOnceOnlyWhenTheLoadedFileSaysSo) {
+    const auto startsAtOnce = [&](const char* scanOnStart) {
+        if (scanOnStart) WriteSettings(Line(Fields({{67, scanOnStart}})) + "\r\n");
+        Watchdog fresh({reactor, desktop, dialogs, calendar}, dir.path());
+        fresh.Startup();
+        return fresh.Timer3->isActive() && fresh.Timer3->interval() == 100;
+    };
+    EXPECT_FALSE(startsAtOnce(nullptr)) << "without a file the box's default does not count";
+    EXPECT_FALSE(startsAtOnce("0"));
+    EXPECT_TRUE(startsAtOnce("1"));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 
 namespace vorstel::test {
 
-class WatchdogTest : public ::testing::Test {
+class WatchdogTest : public ::testing::Test, protected Surroundings {
 protected:
     explicit WatchdogTest(const std::string& scenario = "")
         : server(reactor, *sim::ParseScenario(scenario).scenario), w({reactor, desktop, dialogs, calendar}, dir.path()) {
@@ -24,12 +24,7 @@ protected:
         return c;
     }
 
-    VirtualReactor reactor;
     sim::VirtualSimServer server;
-    RecordingDesktop desktop;
-    ScriptedDialogs dialogs;
-    FixedCalendar calendar;
-    TempDir dir;
     Watchdog w;
 };
 

@@ -104,6 +104,7 @@ TEST_F(WindowHandlersTest, TheFirstKeyInAnIntervalBoxStopsMonitoring) {
     for (TextBox* box : {&w.form.txtMin, &w.form.MinPolt}) {
         SCOPED_TRACE(box->name());
         Monitor();
+        ASSERT_EQ(w.form.Players.rowCount(), 1u);
         std::vector<std::string> disabled;
         for (auto* e : w.form.linkGuarded())
             e->addListener([&disabled, e](Property p) {
@@ -114,6 +115,7 @@ TEST_F(WindowHandlersTest, TheFirstKeyInAnIntervalBoxStopsMonitoring) {
                                                       "txtPWD", "txtMin", "MinPolt"}));
         EXPECT_FALSE(w.Timer3->isActive());
         EXPECT_EQ(w.form.Label21.caption(), "Server not running!!");
+        EXPECT_EQ(w.form.Players.rowCount(), 0u);
         reactor.runUntil([&] { return w.form.Command1.enabled(); }, 10000);
         EXPECT_EQ(Received(), (std::vector<std::string>{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
         for (auto* e : w.form.linkGuarded()) EXPECT_TRUE(e->enabled()) << e->name();

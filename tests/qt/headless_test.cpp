@@ -15,26 +15,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "config/settings.h"
 #include "form/form1.h"
 #include "processes.h"
+#include "support.h"
 
 namespace vorstel {
 namespace {
 
 using test::SimServerProcess;
 using test::WaitFor;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -149,7 +142,7 @@ protected:
         ASSERT_NE(server->port(), 0) << server->Output().toStdString();
         WriteSettings(dir.path(), server->port());
     }
-    std::string File(const char* name) { return ReadFile(dir.path().toStdString() + "/" + name); }
+    std::string File(const char* name) { return test::ReadFile(dir.path().toStdString() + "/" + name); }
 
     QTemporaryDir dir;
     std::unique_ptr<SimServerProcess> server;

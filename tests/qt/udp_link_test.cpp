@@ -75,23 +75,6 @@ TEST_F(UdpLinkTest, NobodyListeningOrNoSuchHostGivesAnEmptyReply) {
     EXPECT_GE(ms, RconLink::kReplyWindowMs);
 }
 
-TEST(VorstelBinary, EndsInOrderOnSigterm) {
-    QTemporaryDir dir;
-    QProcess app;
-    app.setProgram(VORSTEL_APP_PATH);
-    app.setArguments({"--workdir", dir.path()});
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    app.setProcessEnvironment(env);
-    app.start();
-    ASSERT_TRUE(app.waitForStarted(5000));
-    WaitFor([] { return false; }, 500);  // let it open its window
-    app.terminate();
-    ASSERT_TRUE(app.waitForFinished(5000));
-    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(app.exitCode(), 0) << app.readAllStandardError().toStdString();
-}
-
 // The window with "Scan on Start" saved: it claims and warms up by itself, and releases the
 // server when it is told to end.
 TEST(VorstelBinary, ScanOnStartClaimsWarmsUpAndReleasesAtSigterm) {

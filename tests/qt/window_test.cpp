@@ -104,11 +104,6 @@ TEST_F(WindowTest, ExitDisconnectsAndFinishes) {
     EXPECT_EQ(window.windowTitle(), "Rcon Vorstel 2.1");
 }
 
-}  // namespace
-}  // namespace vorstel
-
-namespace vorstel {
-namespace {
 
 TEST_F(WindowTest, StartClaimsTheDemoServerAndShowsItsStatus) {
     ASSERT_NE(server.port(), 0);
