@@ -44,9 +44,9 @@ TEST_P(OlderListsTest, DatesAreReadInTheLocalesOrderAndSavedAsYearFirst) {
                                 "10.0.0.4\x02" "Four\x02r\x02" + "13/1/2026\x02soon\r\n");
     const auto load = LoadPenaltyLists(dir.path(), {warnings, kicks, bans}, calendar);
 
-    EXPECT_EQ(warnings.rowAtIndex(0).cells, (std::vector<std::string>{"10.0.0.1", "One", "r", "2026-05-01"}));
+    EXPECT_EQ(warnings.rowAtIndex(0).cells(), (std::vector<std::string>{"10.0.0.1", "One", "r", "2026-05-01"}));
     ASSERT_EQ(bans.rowCount(), 1u) << l.name;
-    EXPECT_EQ(bans.rowAtIndex(0).cells, (std::vector<std::string>{"10.0.0.2", "Two", "r", "2026-05-01", "2027-02-05"}));
+    EXPECT_EQ(bans.rowAtIndex(0).cells(), (std::vector<std::string>{"10.0.0.2", "Two", "r", "2026-05-01", "2027-02-05"}));
     EXPECT_EQ(load.expiredBans, 1u);
     // The end that no form reads is kept and reported; the one message names the form.
     ASSERT_EQ(load.messages.size(), 2u) << ::testing::PrintToString(load.messages);

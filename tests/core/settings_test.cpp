@@ -238,11 +238,7 @@ TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNeverOverwritten) {
     EXPECT_NE(dialogs.shown[0].text.find("could not be read"), std::string::npos) << dialogs.shown[0].text;
     EXPECT_EQ(w.form.txtSVR.text(), "127.0.0.1");
 
-    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
-        co_await wd.Shutdown();
-        co_return 0;
-    }(w));
-    ASSERT_TRUE(done.done());
+    ASSERT_TRUE(test::RunToEnd(reactor, w.scope, w.Shutdown(), 0));
     EXPECT_EQ(dialogs.shown.size(), 1u) << "not saving it is no failure";
     if (denied) {
         fs::permissions(file, fs::perms::owner_read);
