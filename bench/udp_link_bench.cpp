@@ -96,6 +96,13 @@ private:
     QUdpSocket socket_;
 };
 
+// The scan frame's work: the listing, then every player.
+Task<void> ScanOnce(Watchdog& wd) {
+    co_await wd.link.WaitForLink();
+    wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
+    if (!wd.engine.StatusText.empty()) co_await wd.scan.Work();
+}
+
 // One whole scan over real UDP against the floor the protocol sets: every request lasts its
 // full reply window, so (1 + players) x 700 ms for a server where nothing is found.
 void BM_ScanOverUdp(benchmark::State& state) {
@@ -137,9 +144,7 @@ void BM_ScanOverUdp(benchmark::State& state) {
         QElapsedTimer clock;
         clock.start();
         w.scope.spawn([](Watchdog& wd, QEventLoop& l) -> Task<void> {
-            co_await wd.link.WaitForLink();
-            wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
-            if (!wd.engine.StatusText.empty()) co_await wd.scan.Work();
+            co_await ScanOnce(wd);
             l.quit();
         }(w, loop));
         loop.exec();
@@ -190,9 +195,7 @@ void BM_ScanOverUdpOpenMoHAA(benchmark::State& state) {
             records = s.sim().received().size();
             c.start();
             start = r.nowMs();
-            co_await wd.link.WaitForLink();
-            wd.engine.StatusText = co_await wd.link.SendRconCommand("status");
-            if (!wd.engine.StatusText.empty()) co_await wd.scan.Work();
+            co_await ScanOnce(wd);
             l.quit();
         }(w, server, loop, clock, startMs, warmUpRecords, reactor));
         loop.exec();

@@ -64,18 +64,15 @@ void Engine::BeginCycle() {
 
 bool Engine::ended() const { return w_.monitoring.stops() != session_; }
 
-Task<std::string> Engine::Send(std::string command) {
+Task<std::string> Engine::Send(std::string command, std::optional<Framing> framing) {
     co_await w_.link.WaitForLink();
     if (ended()) throw MonitoringEnded{};
-    std::string reply = co_await w_.link.SendRconCommand(std::move(command));
-    if (ended()) throw MonitoringEnded{};
-    co_return reply;
-}
-
-Task<std::string> Engine::Send(std::string command, Framing framing) {
-    co_await w_.link.WaitForLink();
-    if (ended()) throw MonitoringEnded{};
-    std::string reply = co_await w_.link.SendRconCommand(std::move(command), framing);
+    // Two statements, not a conditional: g++ 12 mishandles co_await inside ?:.
+    std::string reply;
+    if (framing)
+        reply = co_await w_.link.SendRconCommand(std::move(command), *framing);
+    else
+        reply = co_await w_.link.SendRconCommand(std::move(command));
     if (ended()) throw MonitoringEnded{};
     co_return reply;
 }

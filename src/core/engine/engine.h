@@ -4,6 +4,7 @@
 // information and shows the age of the last listing.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "../link/reply.h"
@@ -49,9 +50,8 @@ public:
     // Every request of a tick goes through Send: it waits for the link, and throws
     // MonitoringEnded instead of sending (or instead of returning the reply) once monitoring
     // has ended since the tick began. Pause does the same after its wait.
-    Task<std::string> Send(std::string command);
-    // The same with the framing given: the claim's probes of how the server cuts its commands.
-    Task<std::string> Send(std::string command, Framing framing);
+    // A framing given overrides the one found: the claim's probes of how the server cuts commands.
+    Task<std::string> Send(std::string command, std::optional<Framing> framing = std::nullopt);
     Task<void> Pause(int milliseconds);
     // Monitoring ended (Stop, Exit, a connection edit, a failed claim) since this tick began.
     bool ended() const;
