@@ -116,13 +116,5 @@ TEST(VorstelBinary, ScanOnStartClaimsWarmsUpAndReleasesAtSigterm) {
     EXPECT_TRUE(QFile::exists(dir.filePath("bans.lst")));
 }
 
-TEST(VorstelBinary, RefusesAWorkingDirectoryThatDoesNotExist) {
-    QProcess app;
-    app.start(VORSTEL_APP_PATH, {"--workdir", "/nonexistent/vorstel", "-platform", "offscreen"});
-    ASSERT_TRUE(app.waitForFinished(5000));
-    EXPECT_EQ(app.exitCode(), 2);
-    EXPECT_TRUE(app.readAllStandardError().contains("working directory"));
-}
-
 }  // namespace
 }  // namespace vorstel
