@@ -312,40 +312,29 @@ private:
                 Violation("a reply window of " + std::to_string(reactor_.nowMs() - windowStart_) + " ms");
             }
         });
-        // The cycles never overlap, and their effects on the tables are the allowed ones.
-        auto scan = w_.engine.ScanWork;
-        w_.engine.ScanWork = [this, scan]() -> Task<void> {
-            Enter(kScan);
-            ++result_.scans;
-            const auto before = Snapshot();
-            try {
-                co_await scan();
-            } catch (...) {
-                Leave();
-                throw;
-            }
-            CheckRemovals(before, Snapshot());
-            if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
-            Leave();
-        };
-        auto patrol = w_.engine.PatrolWork;
-        w_.engine.PatrolWork = [this, patrol]() -> Task<void> {
-            Enter(kPatrol);
-            ++result_.patrols;
+        Checked(w_.engine.ScanWork, kScan, result_.scans);
+        Checked(w_.engine.PatrolWork, kPatrol, result_.patrols);
+    }
+
+    // The cycles never overlap, and their effects on the tables are the allowed ones.
+    void Checked(std::function<Task<void>()>& work, const char* what, std::size_t& count) {
+        work = [this, inner = work, what, &count]() -> Task<void> {
+            Enter(what);
+            ++count;
             const auto before = Snapshot();
             const auto disturbances = disturbances_;
             const bool healthy = !faulty_ && reactor_.nowMs() >= unsettledUntil_;
             const auto receivedBefore = server_.received().size();
             const auto bans = w_.form.Bans.rows();
             try {
-                co_await patrol();
+                co_await inner();
             } catch (...) {
                 Leave();
                 throw;
             }
             CheckRemovals(before, Snapshot());
             if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
-            if (healthy && !faulty_ && disturbances == disturbances_ && !w_.engine.StatusText.empty())
+            if (what == kPatrol && healthy && !faulty_ && disturbances == disturbances_ && !w_.engine.StatusText.empty())
                 CheckBannedKicked(w_.engine.StatusText, bans, receivedBefore);
             Leave();
         };
@@ -366,12 +355,12 @@ private:
     };
     Tables Snapshot() {
         Tables t;
-        for (std::size_t i = 0; i < w_.form.Warnings.rowCount(); ++i)
-            t.warnings[w_.form.Warnings.rowAtIndex(i).id] = PenaltyAt(w_.form.Warnings, i);
-        for (std::size_t i = 0; i < w_.form.Kicks.rowCount(); ++i)
-            t.kicks[w_.form.Kicks.rowAtIndex(i).id] = PenaltyAt(w_.form.Kicks, i);
-        for (std::size_t i = 0; i < w_.form.Bans.rowCount(); ++i)
-            t.bans[w_.form.Bans.rowAtIndex(i).id] = PenaltyAt(w_.form.Bans, i);
+        const auto add = [](const Table& table, std::map<RowId, PenaltyRecord>& rows) {
+            for (std::size_t i = 0; i < table.rowCount(); ++i) rows[table.rowAtIndex(i).id] = PenaltyAt(table, i);
+        };
+        add(w_.form.Warnings, t.warnings);
+        add(w_.form.Kicks, t.kicks);
+        add(w_.form.Bans, t.bans);
         return t;
     }
 
