@@ -87,9 +87,8 @@ public:
         const std::int64_t end = static_cast<std::int64_t>(options_.hours * 60 * kMinute);
         for (int i = 0; i < 10; ++i) Join();
         Start();
-        std::int64_t next = 0;
         while (reactor_.nowMs() < end) {
-            next = reactor_.nowMs() + Between(5, 40) * kSecond;
+            const std::int64_t next = reactor_.nowMs() + Between(5, 40) * kSecond;
             reactor_.runUntil(std::min(next, end));
             CheckRecovery();
             ActAtRandom();
@@ -103,7 +102,6 @@ public:
         result_.seed = options_.seed;
         result_.requests = reactor_.sends.size();
         result_.bans = w_.form.Bans.rowCount();
-        result_.stopsMidCycle = stopsMidScan_ + stopsMidPatrol_;
         std::uint64_t h = 1469598103934665603ull;
         for (const auto& c : server_.received()) h = Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
         for (const auto* t : {&w_.form.Warnings, &w_.form.Kicks, &w_.form.Bans})
@@ -198,8 +196,7 @@ private:
 
     void Stop(bool handler) {
         lastClickWasStop_ = true;
-        if (cycle_ == kScan) ++stopsMidScan_;
-        else if (cycle_ == kPatrol) ++stopsMidPatrol_;
+        if (cycle_) ++result_.stopsMidCycle;
         ++result_.stops;
         releaseHealthy_ = !faulty_ && reactor_.nowMs() >= unsettledUntil_;
         if (handler) w_.monitoring.Command13_Click();
@@ -341,14 +338,10 @@ private:
     }
 
     void Enter(const char* what) {
-        if (inCycle_) Violation(std::string("a ") + what + " began while another cycle ran");
-        inCycle_ = true;
+        if (cycle_) Violation(std::string("a ") + what + " began while another cycle ran");
         cycle_ = what;
     }
-    void Leave() {
-        inCycle_ = false;
-        cycle_ = nullptr;
-    }
+    void Leave() { cycle_ = nullptr; }
 
     struct Tables {
         std::map<RowId, PenaltyRecord> warnings, kicks, bans;
@@ -418,12 +411,10 @@ private:
     std::int64_t healthySince_ = -1;
     std::int64_t lastListing_ = -1;
     std::int64_t windowStart_ = 0;
-    bool inCycle_ = false;
     const char* cycle_ = nullptr;
     Button* pendingClick_ = nullptr;
     int stopAfterRequests_ = 0;
     bool released_ = false, releaseHealthy_ = false, lastClickWasStop_ = false;
-    std::size_t stopsMidScan_ = 0, stopsMidPatrol_ = 0;
     int disturbances_ = 0;
     std::int64_t unsettledUntil_ = 0;
 };
