@@ -331,7 +331,8 @@ private:
             }
             CheckRemovals(before, Snapshot());
             if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
-            if (what == kPatrol && healthy && !faulty_ && disturbances == disturbances_ && !w_.engine.StatusText.empty())
+            const bool undisturbed = healthy && !faulty_ && disturbances == disturbances_;
+            if (what == kPatrol && undisturbed && !w_.engine.StatusText.empty())
                 CheckBannedKicked(w_.engine.StatusText, bans, receivedBefore);
             Leave();
         };

@@ -1,6 +1,4 @@
 // The ways in which real servers differ from the original game.
-#include <cstdio>
-
 #include "sim_fixture.h"
 
 namespace vorstel::sim::testing {
@@ -33,12 +31,11 @@ TEST_F(VariantsTest, EchoesOfSayAndKick) {
 TEST_F(VariantsTest, SmallBufferCutsBetweenPrintsEvenMidLine) {
     server.removePlayer(0);
     for (int i = 0; i < 20; ++i) {
-        char address[32];
-        std::snprintf(address, sizeof address, "10.0.%d.%d:12203", i, i * 7);
-        char name[16];
-        std::snprintf(name, sizeof name, "Player%02d", i);
-        server.addPlayer(Player{.name = name + std::string(i % 12, 'x'), .score = i * 3, .ping = 20 + i,
-                                .address = address, .qport = 1000 + i, .rate = 25000});
+        const std::string n = std::to_string(i);
+        server.addPlayer(Player{.name = "Player" + std::string(2 - n.size(), '0') + n + std::string(i % 12, 'x'),
+                                .score = i * 3, .ping = 20 + i,
+                                .address = "10.0." + n + "." + std::to_string(i * 7) + ":12203", .qport = 1000 + i,
+                                .rate = 25000});
     }
     const std::string whole = ask("status");
     ASSERT_EQ(whole.size(), 1627u);
