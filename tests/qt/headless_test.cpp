@@ -161,8 +161,8 @@ TEST_F(HeadlessTest, ScansPatrolsAndReleasesTheServerOnSigterm) {
     ASSERT_EQ(app.Finish(10000), 0) << app.Errors().toStdString();
 
     const auto commands = Commands(server->Output());
-    const std::string camperNotice = "say 84.150.3.61 was banned from this server on " +
-                                     QDate::currentDate().toString("yyyy-MM-dd").toStdString() + ". Reason: Camping";
+    const std::string today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
+    const std::string camperNotice = "say 84.150.3.61 was banned from this server on " + today + ". Reason: Camping";
     EXPECT_TRUE(InOrder(commands, {"sv_vorstel", "set sv_vorstel 1", "version", "cheats", "getstatus", "status",
                                    "dumpuser \"Kr4nk",
                                    "say Cheat Detected!! Player: Kr4nk Cheat: 3rd Person IP: 93.184.12.9",
@@ -173,7 +173,6 @@ TEST_F(HeadlessTest, ScansPatrolsAndReleasesTheServerOnSigterm) {
     EXPECT_EQ(std::vector<std::string>(commands.end() - 3, commands.end()),
               (std::vector<std::string>{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
 
-    const std::string today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
     EXPECT_EQ(File("kicks.lst"), "93.184.12.9\x02Kr4nk\x02" "Cheat: 3rd Person\x02" + today + "\r\n");
     EXPECT_EQ(File("bans.lst"), "62.210.14.77\x02Red Baron\x02" "cheating\x02" "2026-01-01\x02\r\n"
                                 "84.150.3.61\x02" "Camper\x02" "Camping\x02" + today + "\x02\r\n");

@@ -62,11 +62,10 @@ protected:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(row, 1)).center());
     }
     // Shown as the operator would see it were its panel the one on top.
-    bool Shown(QWidget* widget) { return widget->isVisibleTo(widget->window()) || OnHiddenPanelButShown(widget); }
-    bool OnHiddenPanelButShown(QWidget* widget) {
+    bool Shown(QWidget* widget) {
         for (QWidget* p = widget; p; p = p->parentWidget())
             if (p->objectName().startsWith("Solapa(")) return widget->isVisibleTo(p);
-        return false;
+        return widget->isVisibleTo(widget->window());
     }
 
     QtReactor reactor;
