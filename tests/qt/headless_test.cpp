@@ -27,6 +27,7 @@
 namespace vorstel {
 namespace {
 
+using test::InOrder;
 using test::SimServerProcess;
 using test::WaitFor;
 
@@ -39,26 +40,6 @@ void WriteSettings(const QString& dir, int port) {
     Form1 form;
     form.txtPORT.setText(std::to_string(port));
     WriteFile(dir.toStdString() + "/" + kSettingsFile, EncodeSettings(form));
-}
-
-// The commands the server printed, in the order it received them ("time address command"),
-// as the bytes they were.
-std::vector<std::string> Commands(const QString& serverOutput) {
-    std::vector<std::string> commands;
-    static const QRegularExpression line(R"(^\d\d:\d\d:\d\d\.\d+ \S+ (.*)$)", QRegularExpression::MultilineOption);
-    for (auto it = line.globalMatch(serverOutput); it.hasNext();) commands.push_back(it.next().captured(1).toLatin1().toStdString());
-    return commands;
-}
-
-// True when `wanted` appears in `all` in this order, other commands allowed in between.
-::testing::AssertionResult InOrder(const std::vector<std::string>& all, const std::vector<std::string>& wanted) {
-    std::size_t next = 0;
-    for (const auto& c : all)
-        if (next < wanted.size() && c == wanted[next]) ++next;
-    if (next == wanted.size()) return ::testing::AssertionSuccess();
-    std::string got;
-    for (const auto& c : all) got += "\n  " + c;
-    return ::testing::AssertionFailure() << "missing \"" << wanted[next] << "\" (in order) among:" << got;
 }
 
 // The environment of a machine without any display.
@@ -160,7 +141,7 @@ TEST_F(HeadlessTest, ScansPatrolsAndReleasesTheServerOnSigterm) {
     app.Terminate();
     ASSERT_EQ(app.Finish(10000), 0) << app.Errors().toStdString();
 
-    const auto commands = Commands(server->Output());
+    const auto commands = server->Commands();
     const std::string today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
     const std::string camperNotice = "say 84.150.3.61 was banned from this server on " + today + ". Reason: Camping";
     EXPECT_TRUE(InOrder(commands, {"sv_vorstel", "set sv_vorstel 1", "version", "cheats", "getstatus", "status",
@@ -202,7 +183,7 @@ TEST_F(HeadlessTest, AWrongPasswordEndsTheProgramWithoutReleasingAnything) {
     // --verbose: the request and the server's refusal, each on its own line.
     static const QRegularExpression exchange(R"(\d\d \> sv_vorstel\n.*\d\d \< Bad rconpassword\.\n)");
     EXPECT_TRUE(exchange.match(app.Output()).hasMatch()) << app.Output().toStdString();
-    EXPECT_EQ(Commands(server->Output()), std::vector<std::string>{"sv_vorstel  [refused: bad password]"});
+    EXPECT_EQ(server->Commands(), std::vector<std::string>{"sv_vorstel  [refused: bad password]"});
     // The orderly shutdown still saved everything.
     EXPECT_FALSE(File("rconvorstel.ini").empty());
     EXPECT_TRUE(std::filesystem::exists(dir.path().toStdString() + "/bans.lst"));
@@ -218,14 +199,14 @@ TEST_F(HeadlessTest, AServerWatchedByAnotherMonitorIsLeftAloneUnlessForced) {
         EXPECT_TRUE(app.Output().contains("message: Already Monitored! ")) << app.Output().toStdString();
         EXPECT_TRUE(app.Output().contains("Are you sure you want to continue? No."));
         // The other monitor's marker stays as it was.
-        EXPECT_EQ(Commands(server->Output()), std::vector<std::string>{"sv_vorstel"});
+        EXPECT_EQ(server->Commands(), std::vector<std::string>{"sv_vorstel"});
     }
     Headless forced(dir.path(), {"--force-claim", "--quiet"});
     ASSERT_TRUE(forced.started());
     ASSERT_TRUE(WaitFor([&] { return server->Output().contains("set sv_vorstel 1"); }, 5000));
     forced.Terminate();
     EXPECT_EQ(forced.Finish(15000), 0) << forced.Errors().toStdString();
-    const auto commands = Commands(server->Output());
+    const auto commands = server->Commands();
     EXPECT_TRUE(InOrder(commands, {"sv_vorstel", "sv_vorstel", "set sv_vorstel 1", "set sv_vorstel 0",
                                    "set nextmap \"\"", "set resetvalue 0"}));
     EXPECT_TRUE(forced.Output().contains("Are you sure you want to continue? Yes."));
@@ -253,7 +234,7 @@ TEST_F(HeadlessTest, ALineTypedOnTheTerminalIsSentAndItsReplyPrinted) {
     app.Terminate();
     EXPECT_EQ(app.Finish(10000), 0);
     ::close(master);
-    EXPECT_TRUE(InOrder(Commands(server->Output()), {"g_motd", "say Gr\xFC\xDF" "e"}));
+    EXPECT_TRUE(InOrder(server->Commands(), {"g_motd", "say Gr\xFC\xDF" "e"}));
     EXPECT_TRUE(app.Output().contains(QString::fromUtf8("console: no reply to \"say Gr\xC3\xBC\xC3\x9F" "e\"")))
         << app.Output().toStdString();
 }
@@ -323,7 +304,7 @@ TEST_F(HeadlessTest, ASecondProgramInTheSameFolderStopsAtOnce) {
     ASSERT_TRUE(WaitFor([&] { return server->Output().contains("set sv_vorstel 1"); }, 5000));
 
     const auto claims = [&] {
-        const auto commands = Commands(server->Output());
+        const auto commands = server->Commands();
         return std::count(commands.begin(), commands.end(), "sv_vorstel");
     };
     const auto claimsBefore = claims();
