@@ -1,6 +1,6 @@
-// The four panels as the operator meets them: every element's widget found by its name and
-// showing the model's state, the tab strip's rules, the links, "Delete log" and the interval
-// boxes, driven with the mouse and keyboard.
+// The window as the operator meets it: every element's widget found by its name and showing
+// the model's state, the tab strip's rules, the links, "Delete log", the interval boxes and the
+// mini console, driven with the mouse and keyboard; and what it repaints while idle.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -21,7 +21,7 @@
 #include <QKeyEvent>
 #include <QContextMenuEvent>
 #include <QApplication>
-#include <map>
+#include <QPaintEvent>
 #include <set>
 
 #include "main_window.h"
@@ -37,8 +37,8 @@ using test::WaitFor;
 
 class PanelsTest : public ::testing::Test {
 protected:
-    explicit PanelsTest(Desktop* desktop = nullptr, Dialogs* dialogs = nullptr)
-        : w({reactor, desktop ? *desktop : recording, dialogs ? *dialogs : scripted, calendar}, dir.path()),
+    explicit PanelsTest(Dialogs* dialogs = nullptr)
+        : w({reactor, recording, dialogs ? *dialogs : scripted, calendar}, dir.path()),
           window(w) {
         w.Startup();
         window.show();
@@ -277,7 +277,7 @@ struct QtDialogsFirst {
 
 class PanelsWithQtDialogsTest : protected QtDialogsFirst, public PanelsTest {
 protected:
-    PanelsWithQtDialogsTest() : PanelsTest(nullptr, &dialogs) { dialogs.setParent(&window); }
+    PanelsWithQtDialogsTest() : PanelsTest(&dialogs) { dialogs.setParent(&window); }
 
     QMessageBox* OpenBox() {
         // A closed box lingers until deleted: only the one showing counts.
@@ -374,6 +374,123 @@ TEST_F(PanelsTest, CharactersTheFilesCannotHoldAreRefusedAsTheyAreTyped) {
         EXPECT_EQ(box->text(), QString::fromUtf8("5  or 5 \u00A3")) << name;
         EXPECT_EQ(static_cast<TextBox*>(w.form.find(name))->text(), "5  or 5 \xA3") << name;
     }
+}
+
+TEST_F(PanelsTest, TypingStatusAndEnterShowsTheListingOfARealServer) {
+    test::SimServerProcess server;
+    ASSERT_NE(server.port(), 0);
+    w.form.txtPORT.setText(std::to_string(server.port()));
+    auto* input = Widget<QLineEdit>("Text1");
+    auto* pane = Widget<QPlainTextEdit>("txtOutput");
+    auto* start = Widget("Command1");
+    QTest::keyClicks(input, "status");
+    EXPECT_EQ(w.form.Text1.text(), "status");
+    QTest::keyClick(input, Qt::Key_Return);
+    EXPECT_EQ(input->text(), "");
+    EXPECT_FALSE(input->isEnabled());
+    EXPECT_FALSE(start->isEnabled());
+    ASSERT_TRUE(WaitFor([&] { return pane->toPlainText().contains("map: dm/mohdm6"); }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return input->isEnabled() && start->isEnabled(); }, 1000));
+    const QString shown = pane->toPlainText();
+    EXPECT_TRUE(shown.startsWith("map: dm/mohdm6\nnum score ping name")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains('\r'));
+    EXPECT_EQ(pane->textCursor().position(), shown.size()) << "the newest output is in view";
+
+    QTest::mouseClick(Widget("Command4"), Qt::LeftButton);
+    EXPECT_EQ(pane->toPlainText(), "");
+}
+
+TEST_F(PanelsTest, EditsAndClicksReachTheModelAndBack) {
+    auto* server = Widget<QLineEdit>("txtSVR");
+    server->selectAll();
+    QTest::keyClicks(server, "10.1.2.3");
+    EXPECT_EQ(w.form.txtSVR.text(), "10.1.2.3");
+    w.form.txtPWD.setText("secret");
+    EXPECT_EQ(Widget<QLineEdit>("txtPWD")->text(), "secret");
+    w.form.Label21.setCaption("Server: Running");
+    EXPECT_EQ(Widget<QLabel>("Label21")->text(), "Server: Running");
+
+    auto* silent = Widget<QCheckBox>("Silent");
+    silent->click();
+    EXPECT_EQ(w.form.Silent.value(), 1);
+    Widget<QCheckBox>("Logea")->click();
+    EXPECT_EQ(w.form.Logea.value(), 0);
+    EXPECT_FALSE(silent->isChecked());
+    EXPECT_FALSE(silent->isEnabled());
+
+    w.form.txtOutput.setText("first\r\nsecond");
+    auto* pane = Widget<QPlainTextEdit>("txtOutput");
+    QTextCursor c = pane->textCursor();
+    c.setPosition(6);
+    c.setPosition(12, QTextCursor::KeepAnchor);
+    pane->setTextCursor(c);
+    QTest::mouseClick(Widget("Command3"), Qt::LeftButton);
+    EXPECT_EQ(recording.clipboard, "second");
+}
+
+TEST_F(PanelsTest, ExitDisconnectsAndFinishes) {
+    bool finished = false;
+    QObject::connect(&window, &MainWindow::shutdownFinished, [&] { finished = true; });
+    auto* exit = Widget<QPushButton>("Command2");
+    QTest::mouseClick(exit, Qt::LeftButton);
+    EXPECT_TRUE(WaitFor([&] { return finished; }, 2000));
+    EXPECT_EQ(exit->text(), "Disconnecting...");
+    EXPECT_TRUE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "bans.lst"));
+}
+
+// Every paint of the window's widgets, in window coordinates.
+class PaintLog : public QObject {
+public:
+    explicit PaintLog(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+    ~PaintLog() override { qApp->removeEventFilter(this); }
+    std::vector<std::pair<QWidget*, QRect>> paints;
+
+protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (e->type() == QEvent::Paint && w && w->window() == window_) {
+            const QRect r = static_cast<QPaintEvent*>(e)->rect();
+            paints.push_back({w, QRect(w->mapTo(window_, r.topLeft()), r.size())});
+        }
+        return false;
+    }
+
+private:
+    QWidget* window_;
+};
+
+// Between cycles the once-a-second tick repaints the age caption and the two progress bars,
+// and nothing else.
+TEST_F(PanelsTest, AnIdleTickRepaintsOnlyTheAgeCaptionAndTheProgressBars) {
+    auto& f = w.form;
+    QApplication::focusWidget()->clearFocus();  // no caret blinking
+    f.scanpro.setRange(0, 180);
+    f.kickpro.setRange(0, 45);
+    f.Label18.setCaption("Last Data Retrieval: 9 seconds ago");
+    QTest::qWait(100);
+
+    QRect allowed;
+    for (const char* name : {"Label18", "scanpro", "kickpro"}) {
+        auto* widget = Widget(name);
+        allowed |= QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+    }
+    PaintLog log(&window);
+    for (int second = 10; second < 13; ++second) {
+        f.Label18.setCaption("Last Data Retrieval: " + std::to_string(second) + " seconds ago");
+        f.scanpro.setValue(f.scanpro.value() + 1);
+        f.kickpro.setValue(f.kickpro.value() + 1);
+        QTest::qWait(50);
+    }
+    EXPECT_FALSE(log.paints.empty()) << "the caption's new text is shown";
+    for (const auto& [widget, rect] : log.paints)
+        EXPECT_TRUE(allowed.contains(rect)) << widget->metaObject()->className() << " "
+                                            << widget->objectName().toStdString() << " painted outside the three";
+
+    log.paints.clear();
+    f.Label18.setCaption("Last Data Retrieval: 12 seconds ago");
+    QTest::qWait(50);
+    EXPECT_TRUE(log.paints.empty()) << "the same text again paints nothing";
 }
 
 }  // namespace
