@@ -1,6 +1,7 @@
 // The window as the operator meets it: every element's widget found by its name and showing
 // the model's state, the tab strip's rules, the links, "Delete log", the interval boxes and the
-// mini console, driven with the mouse and keyboard; and what it repaints while idle.
+// mini console over real UDP, driven with the mouse and keyboard; what it repaints while idle;
+// and the window program as a process.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -21,9 +22,14 @@
 #include <QKeyEvent>
 #include <QContextMenuEvent>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QPaintEvent>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <set>
 
+#include "config/settings.h"
 #include "main_window.h"
 #include "processes.h"
 #include "qt_desktop.h"
@@ -33,11 +39,12 @@
 namespace vorstel {
 namespace {
 
+using test::SimServerProcess;
 using test::WaitFor;
 
-class PanelsTest : public ::testing::Test {
+class WindowTest : public ::testing::Test {
 protected:
-    explicit PanelsTest(Dialogs* dialogs = nullptr)
+    explicit WindowTest(Dialogs* dialogs = nullptr)
         : w({reactor, recording, dialogs ? *dialogs : scripted, calendar}, dir.path()),
           window(w) {
         w.Startup();
@@ -99,7 +106,7 @@ QStringList CaptionParts(QWidget* widget, const Element& e) {
     return parts;
 }
 
-TEST_F(PanelsTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialState) {
+TEST_F(WindowTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialState) {
     ASSERT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
     // Kept by the model for the link and never shown.
     const std::set<std::string> modelOnly = {"rconwait", "Text4"};
@@ -152,7 +159,7 @@ TEST_F(PanelsTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialState) 
     EXPECT_EQ(Widget<QLabel>("Label36")->text(), "Kick if ping higher than");
 }
 
-TEST_F(PanelsTest, NoCaptionIsClippedOnAnyPanel) {
+TEST_F(WindowTest, NoCaptionIsClippedOnAnyPanel) {
     for (int tab = 0; tab < 4; ++tab) {
         ClickTab(tab);
         QTest::qWait(0);
@@ -179,7 +186,7 @@ TEST_F(PanelsTest, NoCaptionIsClippedOnAnyPanel) {
 
 // A tab change hides the selected row's actions, but the row stays selected in the view and a
 // click on it shows them again.
-TEST_F(PanelsTest, ATabChangeHidesTheRowActionsButKeepsTheSelectedRow) {
+TEST_F(WindowTest, ATabChangeHidesTheRowActionsButKeepsTheSelectedRow) {
     w.form.Players.addRows({{"0", "48", "Alice", "10.0.0.5", "25000", "", ""},
                             {"1", "60", "Bob", "10.0.0.6", "25000", "", ""}});
     ClickRow("Players", 1);
@@ -194,7 +201,7 @@ TEST_F(PanelsTest, ATabChangeHidesTheRowActionsButKeepsTheSelectedRow) {
     EXPECT_TRUE(Widget("Command6")->isVisible());
 }
 
-TEST_F(PanelsTest, TabWalksEachPanelInReadingOrder) {
+TEST_F(WindowTest, TabWalksEachPanelInReadingOrder) {
     auto walk = [&](const char* from, int steps) {
         Widget(from)->setFocus();
         QStringList seen{QApplication::focusWidget()->objectName()};
@@ -212,7 +219,7 @@ TEST_F(PanelsTest, TabWalksEachPanelInReadingOrder) {
               (QStringList{"Cheats(5)", "Label11", "Option5(5)", "Option3(6)", "Option4(6)", "Text3(10)"}));
 }
 
-TEST_F(PanelsTest, LinksLookLikeLinksGreyWhenDisabledAndOpenTheirFileByMouseOrKeyboard) {
+TEST_F(WindowTest, LinksLookLikeLinksGreyWhenDisabledAndOpenTheirFileByMouseOrKeyboard) {
     auto* log = Widget<QLabel>("Label12");
     auto* reserved = Widget<QLabel>("Label17");
     EXPECT_TRUE(log->font().underline());
@@ -239,7 +246,7 @@ TEST_F(PanelsTest, LinksLookLikeLinksGreyWhenDisabledAndOpenTheirFileByMouseOrKe
 
 // The key that stops monitoring is the operator's first digit of a new interval: it stays in
 // the box, and so do the focus and the caret.
-TEST_F(PanelsTest, AKeyInAnIntervalBoxWhileTheEngineRunsStopsMonitoringAndStaysInTheBox) {
+TEST_F(WindowTest, AKeyInAnIntervalBoxWhileTheEngineRunsStopsMonitoringAndStaysInTheBox) {
     w.form.txtPORT.setText("1");  // nobody answers there; the release requests simply time out
     // The engine is running but its next tick is far away.
     w.Timer3->setInterval(3600 * 1000);
@@ -275,9 +282,9 @@ struct QtDialogsFirst {
     QtDialogs dialogs;
 };
 
-class PanelsWithQtDialogsTest : protected QtDialogsFirst, public PanelsTest {
+class WindowWithQtDialogsTest : protected QtDialogsFirst, public WindowTest {
 protected:
-    PanelsWithQtDialogsTest() : PanelsTest(&dialogs) { dialogs.setParent(&window); }
+    WindowWithQtDialogsTest() : WindowTest(&dialogs) { dialogs.setParent(&window); }
 
     QMessageBox* OpenBox() {
         // A closed box lingers until deleted: only the one showing counts.
@@ -291,7 +298,7 @@ protected:
     }
 };
 
-TEST_F(PanelsWithQtDialogsTest, TheDeleteQuestionIsCriticalAndDefaultsToNo) {
+TEST_F(WindowWithQtDialogsTest, TheDeleteQuestionIsCriticalAndDefaultsToNo) {
     std::ofstream(dir / "vorstel.log", std::ios::binary) << "line\r\n";
     QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
     QMessageBox* box = OpenBox();
@@ -314,7 +321,7 @@ TEST_F(PanelsWithQtDialogsTest, TheDeleteQuestionIsCriticalAndDefaultsToNo) {
 
 // A box reacts to losing the focus only when the focus moves on inside the window: not when
 // the window is deactivated, a context menu opens or a message box takes the focus.
-TEST_F(PanelsTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
+TEST_F(WindowTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
     auto* password = Widget<QLineEdit>("txtPWD");
     auto* patrol = Widget<QLineEdit>("MinPolt");
     w.form.txtPWD.setText("");
@@ -361,7 +368,7 @@ TEST_F(PanelsTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
 
 // The files and the server hold one byte a character: a character beyond Latin-1 is refused
 // as it is typed, never turned into "?" behind the operator's back.
-TEST_F(PanelsTest, CharactersTheFilesCannotHoldAreRefusedAsTheyAreTyped) {
+TEST_F(WindowTest, CharactersTheFilesCannotHoldAreRefusedAsTheyAreTyped) {
     for (const char* name : {"Alert7", "txtPWD"}) {
         auto* box = Widget<QLineEdit>(name);
         box->setFocus();
@@ -376,7 +383,7 @@ TEST_F(PanelsTest, CharactersTheFilesCannotHoldAreRefusedAsTheyAreTyped) {
     }
 }
 
-TEST_F(PanelsTest, TypingStatusAndEnterShowsTheListingOfARealServer) {
+TEST_F(WindowTest, TypingStatusAndEnterShowsTheListingOfARealServer) {
     test::SimServerProcess server;
     ASSERT_NE(server.port(), 0);
     w.form.txtPORT.setText(std::to_string(server.port()));
@@ -385,12 +392,15 @@ TEST_F(PanelsTest, TypingStatusAndEnterShowsTheListingOfARealServer) {
     auto* start = Widget("Command1");
     QTest::keyClicks(input, "status");
     EXPECT_EQ(w.form.Text1.text(), "status");
+    QElapsedTimer clock;
+    clock.start();
     QTest::keyClick(input, Qt::Key_Return);
     EXPECT_EQ(input->text(), "");
     EXPECT_FALSE(input->isEnabled());
     EXPECT_FALSE(start->isEnabled());
     ASSERT_TRUE(WaitFor([&] { return pane->toPlainText().contains("map: dm/mohdm6"); }, 3000));
     EXPECT_TRUE(WaitFor([&] { return input->isEnabled() && start->isEnabled(); }, 1000));
+    EXPECT_GE(clock.elapsed(), RconLink::kReplyWindowMs) << "the whole reply window";
     const QString shown = pane->toPlainText();
     EXPECT_TRUE(shown.startsWith("map: dm/mohdm6\nnum score ping name")) << shown.toStdString();
     EXPECT_FALSE(shown.contains('\r'));
@@ -400,7 +410,64 @@ TEST_F(PanelsTest, TypingStatusAndEnterShowsTheListingOfARealServer) {
     EXPECT_EQ(pane->toPlainText(), "");
 }
 
-TEST_F(PanelsTest, EditsAndClicksReachTheModelAndBack) {
+// A request into silence, or to a name that resolves to nothing, takes its whole window and
+// shows nothing; the console is usable again after it.
+TEST_F(WindowTest, TheConsoleOutlivesAServerThatIsGoneAndAHostThatIsNot) {
+    test::SimServerProcess gone;  // its port is free again once it stops
+    gone.Stop();
+    w.form.txtPORT.setText(std::to_string(gone.port()));
+    auto* input = Widget<QLineEdit>("Text1");
+    for (const char* host : {"127.0.0.1", "no-such-host.invalid"}) {
+        SCOPED_TRACE(host);
+        w.form.txtSVR.setText(host);
+        QElapsedTimer clock;
+        clock.start();
+        QTest::keyClicks(input, "status");
+        QTest::keyClick(input, Qt::Key_Return);
+        ASSERT_TRUE(WaitFor([&] { return input->isEnabled(); }, 5000));
+        EXPECT_GE(clock.elapsed(), RconLink::kReplyWindowMs);
+        EXPECT_EQ(w.form.txtOutput.text(), "");
+    }
+}
+
+// The window with "Scan on Start" saved: it claims and warms up by itself, and releases the
+// server when it is told to end.
+TEST(VorstelBinary, ScanOnStartClaimsWarmsUpAndReleasesAtSigterm) {
+    SimServerProcess server;
+    ASSERT_NE(server.port(), 0);
+    QTemporaryDir dir;
+    Form1 settings;
+    settings.txtPORT.setText(std::to_string(server.port()));
+    settings.SoS.setValue(1);
+    ASSERT_TRUE(SaveSettings(settings, dir.path().toStdString()));
+
+    QProcess app;
+    app.setProgram(VORSTEL_APP_PATH);
+    app.setArguments({"--workdir", dir.path()});
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    app.setProcessEnvironment(env);
+    app.start();
+    ASSERT_TRUE(app.waitForStarted(5000));
+    ASSERT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue hacked"); }, 20000))
+        << server.Output().toStdString();
+    const std::vector<std::string> expected = {"sv_vorstel", "set sv_vorstel 0", "sv_vorstel", "set sv_vorstel 1",
+                                               "version", "cheats", "versionvorstel", "dmzdogtagversion", "getstatus"};
+    auto commands = server.Commands();
+    ASSERT_GE(commands.size(), expected.size());
+    EXPECT_EQ(std::vector(commands.begin(), commands.begin() + expected.size()), expected);
+
+    app.terminate();
+    ASSERT_TRUE(app.waitForFinished(30000));
+    EXPECT_EQ(app.exitCode(), 0);
+    EXPECT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue 0"); }, 5000));
+    commands = server.Commands();
+    EXPECT_EQ(std::vector(commands.end() - 3, commands.end()),
+              (std::vector<std::string>{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
+    EXPECT_TRUE(QFile::exists(dir.filePath("bans.lst")));
+}
+
+TEST_F(WindowTest, EditsAndClicksReachTheModelAndBack) {
     auto* server = Widget<QLineEdit>("txtSVR");
     server->selectAll();
     QTest::keyClicks(server, "10.1.2.3");
@@ -428,7 +495,7 @@ TEST_F(PanelsTest, EditsAndClicksReachTheModelAndBack) {
     EXPECT_EQ(recording.clipboard, "second");
 }
 
-TEST_F(PanelsTest, ExitDisconnectsAndFinishes) {
+TEST_F(WindowTest, ExitDisconnectsAndFinishes) {
     bool finished = false;
     QObject::connect(&window, &MainWindow::shutdownFinished, [&] { finished = true; });
     auto* exit = Widget<QPushButton>("Command2");
@@ -462,9 +529,9 @@ private:
 
 // Between cycles the once-a-second tick repaints the age caption and the two progress bars,
 // and nothing else.
-TEST_F(PanelsTest, AnIdleTickRepaintsOnlyTheAgeCaptionAndTheProgressBars) {
+TEST_F(WindowTest, AnIdleTickRepaintsOnlyTheAgeCaptionAndTheProgressBars) {
     auto& f = w.form;
-    QApplication::focusWidget()->clearFocus();  // no caret blinking
+    if (QWidget* focus = QApplication::focusWidget()) focus->clearFocus();  // no caret blinking
     f.scanpro.setRange(0, 180);
     f.kickpro.setRange(0, 45);
     f.Label18.setCaption("Last Data Retrieval: 9 seconds ago");
