@@ -2,7 +2,6 @@
 // system; nothing is really started.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <map>
 
 #include "editor_launcher.h"
@@ -11,110 +10,74 @@
 namespace vorstel {
 namespace {
 
-class EditorLauncherTest : public ::testing::Test {
-protected:
-    // A Unix desktop with the given variables and programs on the PATH.
-    EditorLauncher::Environment Unix(std::map<std::string, QString> variables, QStringList programs) {
-        EditorLauncher::Environment env;
-        env.system = EditorLauncher::System::Unix;
-        env.variable = [variables](const char* name) {
-            const auto found = variables.find(name);
-            return found == variables.end() ? QString() : found->second;
-        };
-        env.findExecutable = [programs](const QString& program) {
-            return programs.contains(program) ? "/usr/bin/" + program : QString();
-        };
-        env.startDetached = [this](const EditorCommand& c) {
-            started.push_back(c);
-            return starts;
-        };
-        env.openWithDesktop = [this](const QString& path) {
-            opened.push_back(path);
-            return opens;
-        };
-        return env;
-    }
-    QStringList CommandLines() const {
-        QStringList lines;
-        for (const auto& c : started) lines << c.commandLine();
-        return lines;
-    }
-
-    test::TempDir dir;
-    std::vector<EditorCommand> started;
-    QStringList opened;
-    bool starts = true;
-    bool opens = true;
+struct LaunchCase {
+    const char* what;
+    EditorLauncher::System system;
+    std::map<std::string, QString> variables;
+    QStringList programs;  // found on the PATH
+    bool fileExists;
+    bool starts, opens;  // whether starting a program, or the desktop's opener, succeeds
+    bool result;
+    QStringList commandLines;  // every start tried, in order
+    bool desktopOpened;
 };
 
-TEST_F(EditorLauncherTest, WindowsRunsNotepadOnTheBareNameInTheWorkingDirectory) {
-    auto env = Unix({{"VISUAL", "gedit"}}, {"gedit"});
-    env.system = EditorLauncher::System::Windows;
-    EXPECT_TRUE(EditorLauncher(env).Open(dir / "skins.txt"));
-    ASSERT_EQ(started.size(), 1u);
-    EXPECT_EQ(started[0].commandLine(), "NOTEPAD.EXE skins.txt");
-    EXPECT_EQ(started[0].workingDirectory.toStdString(), dir.path().string());
-    EXPECT_FALSE(QFile::exists(QString::fromStdString((dir / "skins.txt").string()))) << "Notepad offers to create it";
-}
+TEST(EditorLauncher, ChoosesTheEditorAndFallsThroughFailures) {
+    using System = EditorLauncher::System;
+    const LaunchCase cases[] = {
+        {"Windows: Notepad on the bare name, whatever is set", System::Windows, {{"VISUAL", "gedit"}}, {"gedit"},
+         false, true, true, true, {"NOTEPAD.EXE skins.txt"}, false},
+        {"$VISUAL first with its own switches", System::Unix, {{"VISUAL", "code --new-window"}, {"EDITOR", "vi"}},
+         {"code", "vi", "xterm"}, false, true, true, true, {"code --new-window skins.txt"}, false},
+        {"$VISUAL not installed: $EDITOR in the Debian terminal before xterm", System::Unix,
+         {{"VISUAL", "nonesuch"}, {"EDITOR", "vim"}}, {"vim", "xterm", "x-terminal-emulator"}, false, true, true, true,
+         {"x-terminal-emulator -e vim skins.txt"}, false},
+        {"a console editor in $VISUAL runs in a terminal too", System::Unix, {{"VISUAL", "vim"}}, {"vim", "xterm"},
+         false, true, true, true, {"xterm -e vim skins.txt"}, false},
+        {"no terminal: never started unseen, the desktop opens it", System::Unix, {{"VISUAL", "/usr/bin/nvim -p"}},
+         {"/usr/bin/nvim"}, true, true, true, true, {}, true},
+        {"nothing set: the desktop opens a file that exists", System::Unix, {}, {}, true, true, true, true, {}, true},
+        // An empty "reserved.txt" would empty the reserved list at the next scan.
+        {"nothing set: a missing file is never created", System::Unix, {}, {}, false, true, true, false, {}, false},
+        {"failures fall through and are reported at the end", System::Unix, {{"VISUAL", "gedit"}, {"EDITOR", "vim"}},
+         {"gedit", "vim", "xterm"}, true, false, false, false, {"gedit skins.txt", "xterm -e vim skins.txt"}, true},
+    };
+    for (const LaunchCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        if (c.fileExists) std::ofstream(dir / "skins.txt") << "glow\n";
+        std::vector<EditorCommand> started;
+        QStringList opened;
+        EditorLauncher::Environment env;
+        env.system = c.system;
+        env.variable = [&c](const char* name) {
+            const auto found = c.variables.find(name);
+            return found == c.variables.end() ? QString() : found->second;
+        };
+        env.findExecutable = [&c](const QString& program) {
+            return c.programs.contains(program) ? "/usr/bin/" + program : QString();
+        };
+        env.startDetached = [&](const EditorCommand& command) {
+            started.push_back(command);
+            return c.starts;
+        };
+        env.openWithDesktop = [&](const QString& path) {
+            opened.push_back(path);
+            return c.opens;
+        };
 
-TEST_F(EditorLauncherTest, VisualComesFirstWithItsOwnSwitches) {
-    EXPECT_TRUE(EditorLauncher(Unix({{"VISUAL", "code --new-window"}, {"EDITOR", "vi"}}, {"code", "vi", "xterm"}))
-                    .Open(dir / "reserved.txt"));
-    EXPECT_EQ(CommandLines(), QStringList{"code --new-window reserved.txt"});
-    EXPECT_EQ(started[0].workingDirectory.toStdString(), dir.path().string());
-}
-
-TEST_F(EditorLauncherTest, EditorRunsInATerminalOnlyWhenOneIsAtHand) {
-    // $VISUAL names nothing installed: on to $EDITOR, in the Debian terminal before xterm.
-    EXPECT_TRUE(EditorLauncher(Unix({{"VISUAL", "nonesuch"}, {"EDITOR", "vim"}}, {"vim", "xterm", "x-terminal-emulator"}))
-                    .Open(dir / "vorstel.log"));
-    EXPECT_EQ(CommandLines(), QStringList{"x-terminal-emulator -e vim vorstel.log"});
-
-    started.clear();
-    EXPECT_TRUE(EditorLauncher(Unix({{"EDITOR", "nano"}}, {"nano", "xterm"})).Open(dir / "vorstel.log"));
-    EXPECT_EQ(CommandLines(), QStringList{"xterm -e nano vorstel.log"});
-
-    // No terminal: a console editor would run unseen, so the desktop opens the file instead.
-    started.clear();
-    std::ofstream(dir / "vorstel.log") << "";
-    EXPECT_TRUE(EditorLauncher(Unix({{"EDITOR", "nano"}}, {"nano"})).Open(dir / "vorstel.log"));
-    EXPECT_TRUE(started.empty());
-    EXPECT_EQ(opened, QStringList{QString::fromStdString((dir / "vorstel.log").string())});
-}
-
-// The desktop opens only files that exist, and the launcher never creates one: an empty
-// "reserved.txt" would empty the reserved list at the next scan.
-TEST_F(EditorLauncherTest, TheDesktopOpensOnlyAFileThatExists) {
-    std::ofstream(dir / "skins.txt") << "glow\n";
-    const QString skins = QString::fromStdString((dir / "skins.txt").string());
-    EditorLauncher launcher(Unix({}, {}));
-    EXPECT_TRUE(launcher.Open(dir / "skins.txt"));
-    EXPECT_FALSE(launcher.Open(dir / "reserved.txt"));
-    EXPECT_EQ(opened, QStringList{skins});
-    EXPECT_EQ(test::ReadFile(dir / "skins.txt"), "glow\n");
-    EXPECT_FALSE(std::filesystem::exists(dir / "reserved.txt"));
-}
-
-// A console editor needs a terminal, whichever variable names it.
-TEST_F(EditorLauncherTest, AConsoleEditorInVisualRunsInATerminalToo) {
-    EXPECT_TRUE(EditorLauncher(Unix({{"VISUAL", "vim"}}, {"vim", "xterm"})).Open(dir / "skins.txt"));
-    EXPECT_EQ(CommandLines(), QStringList{"xterm -e vim skins.txt"});
-
-    started.clear();
-    std::ofstream(dir / "skins.txt") << "glow\n";
-    EXPECT_TRUE(EditorLauncher(Unix({{"VISUAL", "/usr/bin/nvim -p"}}, {"/usr/bin/nvim"})).Open(dir / "skins.txt"));
-    EXPECT_TRUE(started.empty()) << "no terminal: never started unseen";
-    EXPECT_EQ(opened.size(), 1);
-}
-
-TEST_F(EditorLauncherTest, FailuresFallThroughAndAreReportedAtTheEnd) {
-    std::ofstream(dir / "skins.txt") << "glow\n";
-    starts = false;
-    opens = false;
-    EXPECT_FALSE(EditorLauncher(Unix({{"VISUAL", "gedit"}, {"EDITOR", "vim"}}, {"gedit", "vim", "xterm"}))
-                     .Open(dir / "skins.txt"));
-    EXPECT_EQ(CommandLines(), (QStringList{"gedit skins.txt", "xterm -e vim skins.txt"}));
-    EXPECT_EQ(opened.size(), 1);
+        EXPECT_EQ(EditorLauncher(env).Open(dir / "skins.txt"), c.result);
+        QStringList commandLines;
+        for (const auto& command : started) {
+            commandLines << command.commandLine();
+            EXPECT_EQ(command.workingDirectory.toStdString(), dir.path().string());
+        }
+        EXPECT_EQ(commandLines, c.commandLines);
+        EXPECT_EQ(opened, c.desktopOpened ? QStringList{QString::fromStdString((dir / "skins.txt").string())}
+                                          : QStringList{});
+        EXPECT_EQ(test::ReadFile(dir / "skins.txt"), c.fileExists ? "glow\n" : "");
+        EXPECT_EQ(std::filesystem::exists(dir / "skins.txt"), c.fileExists);
+    }
 }
 
 }  // namespace

@@ -6,7 +6,10 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
+#include <gtest/gtest.h>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace vorstel::test {
 
@@ -45,6 +48,15 @@ public:
         output_ += QString::fromLatin1(process_.readAllStandardOutput());
         return output_;
     }
+    // The commands it received so far, in order ("time address command" lines), as the bytes
+    // they were.
+    std::vector<std::string> Commands() {
+        std::vector<std::string> commands;
+        static const QRegularExpression line(R"(^\d\d:\d\d:\d\d\.\d+ \S+ (.*)$)", QRegularExpression::MultilineOption);
+        for (auto it = line.globalMatch(Output()); it.hasNext();)
+            commands.push_back(it.next().captured(1).toLatin1().toStdString());
+        return commands;
+    }
     int Stop() {
         if (process_.state() != QProcess::NotRunning) {
             process_.terminate();
@@ -58,5 +70,16 @@ private:
     QString output_;
     int port_ = 0;
 };
+
+// True when `wanted` appears in `all` in this order, other commands allowed in between.
+inline ::testing::AssertionResult InOrder(const std::vector<std::string>& all, const std::vector<std::string>& wanted) {
+    std::size_t next = 0;
+    for (const auto& c : all)
+        if (next < wanted.size() && c == wanted[next]) ++next;
+    if (next == wanted.size()) return ::testing::AssertionSuccess();
+    std::string got;
+    for (const auto& c : all) got += "\n  " + c;
+    return ::testing::AssertionFailure() << "missing \"" << wanted[next] << "\" (in order) among:" << got;
+}
 
 }  // namespace vorstel::test

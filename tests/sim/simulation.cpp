@@ -87,9 +87,8 @@ public:
         const std::int64_t end = static_cast<std::int64_t>(options_.hours * 60 * kMinute);
         for (int i = 0; i < 10; ++i) Join();
         Start();
-        std::int64_t next = 0;
         while (reactor_.nowMs() < end) {
-            next = reactor_.nowMs() + Between(5, 40) * kSecond;
+            const std::int64_t next = reactor_.nowMs() + Between(5, 40) * kSecond;
             reactor_.runUntil(std::min(next, end));
             CheckRecovery();
             ActAtRandom();
@@ -103,7 +102,6 @@ public:
         result_.seed = options_.seed;
         result_.requests = reactor_.sends.size();
         result_.bans = w_.form.Bans.rowCount();
-        result_.stopsMidCycle = stopsMidScan_ + stopsMidPatrol_;
         std::uint64_t h = 1469598103934665603ull;
         for (const auto& c : server_.received()) h = Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
         for (const auto* t : {&w_.form.Warnings, &w_.form.Kicks, &w_.form.Bans})
@@ -198,8 +196,7 @@ private:
 
     void Stop(bool handler) {
         lastClickWasStop_ = true;
-        if (cycle_ == kScan) ++stopsMidScan_;
-        else if (cycle_ == kPatrol) ++stopsMidPatrol_;
+        if (cycle_) ++result_.stopsMidCycle;
         ++result_.stops;
         releaseHealthy_ = !faulty_ && reactor_.nowMs() >= unsettledUntil_;
         if (handler) w_.monitoring.Command13_Click();
@@ -312,66 +309,52 @@ private:
                 Violation("a reply window of " + std::to_string(reactor_.nowMs() - windowStart_) + " ms");
             }
         });
-        // The cycles never overlap, and their effects on the tables are the allowed ones.
-        auto scan = w_.engine.ScanWork;
-        w_.engine.ScanWork = [this, scan]() -> Task<void> {
-            Enter(kScan);
-            ++result_.scans;
-            const auto before = Snapshot();
-            try {
-                co_await scan();
-            } catch (...) {
-                Leave();
-                throw;
-            }
-            CheckRemovals(before, Snapshot());
-            if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
-            Leave();
-        };
-        auto patrol = w_.engine.PatrolWork;
-        w_.engine.PatrolWork = [this, patrol]() -> Task<void> {
-            Enter(kPatrol);
-            ++result_.patrols;
+        Checked(w_.engine.ScanWork, kScan, result_.scans);
+        Checked(w_.engine.PatrolWork, kPatrol, result_.patrols);
+    }
+
+    // The cycles never overlap, and their effects on the tables are the allowed ones.
+    void Checked(std::function<Task<void>()>& work, const char* what, std::size_t& count) {
+        work = [this, inner = work, what, &count]() -> Task<void> {
+            Enter(what);
+            ++count;
             const auto before = Snapshot();
             const auto disturbances = disturbances_;
             const bool healthy = !faulty_ && reactor_.nowMs() >= unsettledUntil_;
             const auto receivedBefore = server_.received().size();
             const auto bans = w_.form.Bans.rows();
             try {
-                co_await patrol();
+                co_await inner();
             } catch (...) {
                 Leave();
                 throw;
             }
             CheckRemovals(before, Snapshot());
             if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
-            if (healthy && !faulty_ && disturbances == disturbances_ && !w_.engine.StatusText.empty())
+            const bool undisturbed = healthy && !faulty_ && disturbances == disturbances_;
+            if (what == kPatrol && undisturbed && !w_.engine.StatusText.empty())
                 CheckBannedKicked(w_.engine.StatusText, bans, receivedBefore);
             Leave();
         };
     }
 
     void Enter(const char* what) {
-        if (inCycle_) Violation(std::string("a ") + what + " began while another cycle ran");
-        inCycle_ = true;
+        if (cycle_) Violation(std::string("a ") + what + " began while another cycle ran");
         cycle_ = what;
     }
-    void Leave() {
-        inCycle_ = false;
-        cycle_ = nullptr;
-    }
+    void Leave() { cycle_ = nullptr; }
 
     struct Tables {
         std::map<RowId, PenaltyRecord> warnings, kicks, bans;
     };
     Tables Snapshot() {
         Tables t;
-        for (std::size_t i = 0; i < w_.form.Warnings.rowCount(); ++i)
-            t.warnings[w_.form.Warnings.rowAtIndex(i).id] = PenaltyAt(w_.form.Warnings, i);
-        for (std::size_t i = 0; i < w_.form.Kicks.rowCount(); ++i)
-            t.kicks[w_.form.Kicks.rowAtIndex(i).id] = PenaltyAt(w_.form.Kicks, i);
-        for (std::size_t i = 0; i < w_.form.Bans.rowCount(); ++i)
-            t.bans[w_.form.Bans.rowAtIndex(i).id] = PenaltyAt(w_.form.Bans, i);
+        const auto add = [](const Table& table, std::map<RowId, PenaltyRecord>& rows) {
+            for (std::size_t i = 0; i < table.rowCount(); ++i) rows[table.rowAtIndex(i).id] = PenaltyAt(table, i);
+        };
+        add(w_.form.Warnings, t.warnings);
+        add(w_.form.Kicks, t.kicks);
+        add(w_.form.Bans, t.bans);
         return t;
     }
 
@@ -429,12 +412,10 @@ private:
     std::int64_t healthySince_ = -1;
     std::int64_t lastListing_ = -1;
     std::int64_t windowStart_ = 0;
-    bool inCycle_ = false;
     const char* cycle_ = nullptr;
     Button* pendingClick_ = nullptr;
     int stopAfterRequests_ = 0;
     bool released_ = false, releaseHealthy_ = false, lastClickWasStop_ = false;
-    std::size_t stopsMidScan_ = 0, stopsMidPatrol_ = 0;
     int disturbances_ = 0;
     std::int64_t unsettledUntil_ = 0;
 };

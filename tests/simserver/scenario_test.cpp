@@ -44,30 +44,6 @@ TEST(ScenarioFile, LoadsFromDiskOrSaysWhyNot) {
     EXPECT_FALSE(LoadScenarioFile(VORSTEL_SCENARIO_DIR));
 }
 
-TEST(DemoScenario, PlaysTwoMinutesOfArrivalAndALaterDeparture) {
-    SimFixture sim(DemoScenario());
-    SimServer& server = sim.server;
-    EXPECT_EQ(server.cvar("mapname"), "dm/mohdm6");
-    EXPECT_EQ(server.cvar("g_gametypestring"), "Free-For-All");
-    EXPECT_EQ(server.cvar("clientban"), "-1");
-    EXPECT_EQ(server.cvar("versionvorstel"), "1.0");
-    EXPECT_EQ(server.cvar("sv_vorstel"), std::nullopt);
-    ASSERT_EQ(server.players().size(), 5u);
-    EXPECT_EQ(*server.findPlayer("kr4nk")->var("cg_3rd_person"), "1");
-    EXPECT_EQ(*server.findPlayer("Big Bad Wolf")->var("cg_3rd_person"), "0");
-
-    sim.reactor.advance(124'999);
-    EXPECT_EQ(server.findPlayer("Unknown Soldier"), nullptr);
-    sim.reactor.advance(1);
-    ASSERT_NE(server.findPlayer("Unknown Soldier"), nullptr);
-    EXPECT_EQ(server.findPlayer("Unknown Soldier")->clientNum, 5);
-    EXPECT_EQ(server.players().size(), 6u);
-
-    sim.reactor.advance(600'000 - 125'000);
-    EXPECT_EQ(server.findPlayer("Schnitzel"), nullptr);
-    EXPECT_EQ(server.players().size(), 5u);
-}
-
 TEST(Scripting, LeaveRemovesOnlyThePlayerWhoJoined) {
     SimFixture sim("player Bob\n join 10\n leave 60\nend\nplayer Carl\n join 20\n leave 30\nend\n");
     sim.reactor.advance(20'000);

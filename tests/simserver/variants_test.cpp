@@ -1,5 +1,6 @@
-// The ways in which real servers differ from the original game.
-#include <cstdio>
+// The ways in which real servers differ from the original game, and misbehaviour on demand,
+// replayable from a seed.
+#include <algorithm>
 
 #include "sim_fixture.h"
 
@@ -33,12 +34,11 @@ TEST_F(VariantsTest, EchoesOfSayAndKick) {
 TEST_F(VariantsTest, SmallBufferCutsBetweenPrintsEvenMidLine) {
     server.removePlayer(0);
     for (int i = 0; i < 20; ++i) {
-        char address[32];
-        std::snprintf(address, sizeof address, "10.0.%d.%d:12203", i, i * 7);
-        char name[16];
-        std::snprintf(name, sizeof name, "Player%02d", i);
-        server.addPlayer(Player{.name = name + std::string(i % 12, 'x'), .score = i * 3, .ping = 20 + i,
-                                .address = address, .qport = 1000 + i, .rate = 25000});
+        const std::string n = std::to_string(i);
+        server.addPlayer(Player{.name = "Player" + std::string(2 - n.size(), '0') + n + std::string(i % 12, 'x'),
+                                .score = i * 3, .ping = 20 + i,
+                                .address = "10.0." + n + "." + std::to_string(i * 7) + ":12203", .qport = 1000 + i,
+                                .rate = 25000});
     }
     const std::string whole = ask("status");
     ASSERT_EQ(whole.size(), 1627u);
@@ -141,6 +141,47 @@ TEST(VariantNames, AsTheExecutableTakesThem) {
     EXPECT_TRUE(v.colourCodes && v.silentUnknown && v.smallBuffer && v.sayEcho && v.kickEcho && v.rawCut);
     EXPECT_EQ(v.rateLimit, RateLimit::OnePerHalfSecond);
     EXPECT_FALSE(ApplyVariantName("colour", v));
+}
+
+const std::string kCheatsReply = kPrintHeader + "\"cheats\" is:\"0\" default:\"0\"\n";
+
+class FaultsTest : public SimFixture, public ::testing::Test {};
+
+TEST_F(FaultsTest, DelayedRepliesLeaveOnTime) {
+    server.setFaults({.delayMs = 900});
+    reactor.runUntil(100);
+    EXPECT_TRUE(exchange(Rcon("cheats")).empty());
+    reactor.runUntil(999);
+    EXPECT_TRUE(sent.empty());
+    reactor.runUntil(1000);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].data, kCheatsReply);
+    EXPECT_EQ(sent[0].to, kClient);
+}
+
+// What each of 300 requests got back: "-" nothing, "ok" the reply, "ok ok" twice, "?" garbage.
+std::vector<std::string> Outcomes(const Faults& faults) {
+    SimFixture sim;
+    sim.server.setFaults(faults);
+    std::vector<std::string> outcomes;
+    for (int i = 0; i < 300; ++i) {
+        std::string outcome;
+        for (const std::string& d : sim.exchange(Rcon("cheats"))) outcome += d == kCheatsReply ? "ok " : "? ";
+        outcomes.push_back(outcome.empty() ? "-" : outcome);
+    }
+    return outcomes;
+}
+
+TEST(FaultReplay, SameSeedSameMisbehaviour) {
+    const Faults faults{.dropProbability = 0.2, .duplicateProbability = 0.2, .garbageProbability = 0.2, .seed = 42};
+    const std::vector<std::string> first = Outcomes(faults);
+    EXPECT_EQ(Outcomes(faults), first);
+    for (const char* kind : {"-", "ok ", "ok ok ", "? "}) {
+        EXPECT_GT(std::count(first.begin(), first.end(), kind), 10) << kind;
+    }
+    Faults other = faults;
+    other.seed = 43;
+    EXPECT_NE(Outcomes(other), first);
 }
 
 }  // namespace
