@@ -44,6 +44,7 @@ public:
 
     Form1 form;
     BanIndex banIndex{form.Bans};  // the ban rows by address, for the patrol
+    BanIndex warningIndex{form.Warnings}, kickIndex{form.Kicks};  // for the escalation
     TaskScope scope;
     TrafficLog traffic;
     DetectionLog detections;

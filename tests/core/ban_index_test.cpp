@@ -1,10 +1,12 @@
-// The indexed ban walk against the plain one it replaces: seeded random tables, masks,
-// player addresses and edits between two steps of the walk.
+// The indexed ban walk and escalation against the plain walks they replace: seeded random
+// tables, masks, player addresses and edits between two steps of the walk.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 
 #include "penalties/ban_index.h"
+#include "penalties/escalation.h"
 #include "penalties/patrol.h"
 #include "penalties/penalty_tables.h"
 
@@ -98,6 +100,58 @@ TEST(BanIndexTest, GivesTheRowsOfThePlainWalkInItsOrderWhateverChangesDuringTheW
                     for (int i = r.below(3); i > 0; --i) Edit(bans, r);
             }
         }
+    }
+}
+
+// The escalation as a plain walk over every row.
+int PlainEscalation(Table& t, const std::string& ip, int threshold, const std::function<void()>& convert) {
+    std::vector<std::size_t> seen;
+    int conversions = 0;
+    for (std::size_t i = 0; i < t.rowCount(); ++i) {
+        if (t.rowAtIndex(i).cell(0) != ip) continue;
+        seen.push_back(i);
+        if (seen.size() < static_cast<std::size_t>(threshold)) continue;
+        convert();
+        ++conversions;
+        for (auto it = seen.rbegin(); it != seen.rend(); ++it) t.removeAtIndex(*it);
+        seen.clear();
+        i -= static_cast<std::size_t>(threshold);
+    }
+    return conversions;
+}
+
+TEST(BanIndexTest, EscalationConvertsTheRowsOfThePlainWalkWhateverEachConversionChanges) {
+    const std::string kPlayers[] = {"1.2.1.2", "12.1.xxx.xxx"};
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        // Two tables made alike by the same draws; each conversion edits its table alike.
+        Table plain("Warnings"), indexed("Warnings");
+        const BanIndex index(indexed);
+        const auto run = [&](Table& t, bool useIndex) {
+            std::vector<RowId> log;  // the rows at each conversion, and each pass's count
+            Random r{std::mt19937(seed)};
+            const auto add = [&] {
+                auto row = r.row();
+                if (r.below(3)) row[0] = kPlayers[r.below(2)];
+                t.addRow(row);
+            };
+            const auto convert = [&] {
+                for (const auto& row : t.rows()) log.push_back(row.id);
+                if (seed % 2 == 0) add();
+                for (int i = r.below(3); i > 0; --i) Edit(t, r);
+            };
+            SetUpWarningsTable(t);
+            for (int i = r.below(50); i > 0; --i) add();
+            for (int i = r.below(8); i > 0; --i) Edit(t, r);
+            for (int player = 0; player < 4; ++player) {
+                const std::string& ip = kPlayers[r.below(2)];
+                const int k = 1 + r.below(4);
+                log.push_back(static_cast<RowId>(useIndex ? EscalationPass(index, ip, k, convert)
+                                                          : PlainEscalation(t, ip, k, convert)));
+            }
+            for (const auto& row : t.rows()) log.push_back(row.id);
+            return log;
+        };
+        ASSERT_EQ(run(indexed, true), run(plain, false)) << "seed " << seed;
     }
 }
 

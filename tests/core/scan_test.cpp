@@ -361,12 +361,12 @@ TEST_F(EscalationTest, PassesConvertEveryFullSetAndKeepTheRest) {
     SetUpWarningsTable(t);
     for (const char* ip : {"a", "b", "a", "a", "c", "a", "a"}) Add(t, ip, "r");
     int made = 0;
-    EXPECT_EQ(EscalationPass(t, "a", 2, [&] { ++made; }), 2);
+    EXPECT_EQ(EscalationPass(BanIndex(t), "a", 2, [&] { ++made; }), 2);
     EXPECT_EQ(made, 2);
     std::vector<std::string> left;
     for (const auto& r : t.rows()) left.emplace_back(r.cell(0));
     EXPECT_EQ(left, (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(EscalationPass(t, "a", 1, [] {}), 1);
+    EXPECT_EQ(EscalationPass(BanIndex(t), "a", 1, [] {}), 1);
     EXPECT_EQ(t.rowCount(), 2u);
 }
 

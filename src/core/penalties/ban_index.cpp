@@ -80,6 +80,16 @@ std::vector<RowId> BanIndex::candidates(std::string_view address) const {
 }
 
 std::vector<std::size_t> BanIndex::rowsWithAddress(const std::string& ip) const {
+    if (bans_.sorted() && bans_.sortColumn() == 0) {
+        // Sorted by address, the rows of one address stand together in table order.
+        std::vector<std::size_t> places;
+        const auto& rows = bans_.rows();
+        const auto below = [](const TableRow& row, std::string_view value) { return row.cell(0) < value; };
+        for (auto it = std::lower_bound(rows.begin(), rows.end(), std::string_view(ip), below);
+             it != rows.end() && it->cell(0) == ip; ++it)
+            places.push_back(static_cast<std::size_t>(it - rows.begin()));
+        return places;
+    }
     const std::uint64_t key = KeyOf(BanPrefix(ip));
     std::vector<RowId> ids;
     for (auto it = std::lower_bound(entries_.begin(), entries_.end(), Entry{key, 0});

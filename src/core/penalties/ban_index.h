@@ -1,7 +1,8 @@
 #pragma once
-// Ban lookups by address instead of walking the whole ban table: an index from each row's
-// address prefix to the row, kept beside the table and following its every change, and the
-// walk of the rows that match one player in table order.
+// Lookups by address instead of walking a whole table: an index from each row's address
+// prefix to the row, kept beside the table and following its every change, and the walk of
+// the ban rows that match one player in table order. The warnings and kicks keep one too, for
+// their exact-address lookups.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -24,7 +25,8 @@ public:
     // Rows whose prefix starts `address`, in no particular order. A prefix shares its key with
     // other texts only by a 64-bit hash collision, so a caller checks each row it reads.
     std::vector<RowId> candidates(std::string_view address) const;
-    // Rows whose address is exactly `ip` (checked against the table), in table order.
+    // Rows whose address is exactly `ip` (checked against the table), in table order. Without
+    // walking the table while it is sorted by address, as it is until a header click.
     std::vector<std::size_t> rowsWithAddress(const std::string& ip) const;
     Table& table() const { return bans_; }
 

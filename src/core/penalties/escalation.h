@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "../form/table.h"
 #include "../runtime/task.h"
+#include "ban_index.h"
 
 namespace vorstel {
 
@@ -16,10 +16,10 @@ class Watchdog;
 // The largest threshold: a pass remembers at most this many rows at a time.
 inline constexpr int kMaxThreshold = 101;
 
-// Walks `table` in order; whenever `threshold` rows of `ip` have been seen, calls `convert`
-// and removes those rows, then goes on with the row after the last one removed. Returns the
-// number of conversions.
-int EscalationPass(Table& table, const std::string& ip, int threshold, const std::function<void()>& convert);
+// Goes through the rows of `ip` in the indexed table's order; whenever `threshold` of them have
+// been seen, calls `convert` and removes those rows, then goes on with the row after the last
+// one removed. Returns the number of conversions.
+int EscalationPass(const BanIndex& rows, const std::string& ip, int threshold, const std::function<void()>& convert);
 
 // A threshold box read as a whole number: nothing when it switches its step off (0 or less),
 // and `usable` false when the text is blank, not a number, beyond 16 bits or above 101.
