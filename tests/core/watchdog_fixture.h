@@ -10,9 +10,10 @@
 
 namespace vorstel::test {
 
-class WatchdogTest : public ::testing::Test, protected Surroundings {
-protected:
-    explicit WatchdogTest(const std::string& scenario = "")
+// The watchdog and its server on one virtual time, with the fixed clock at 2026-12-05 21:07. A
+// test may build several, for cases that each need a fresh start.
+struct Rig : Surroundings {
+    explicit Rig(const std::string& scenario = "")
         : server(reactor, *sim::ParseScenario(scenario).scenario), w({reactor, desktop, dialogs, calendar}, dir.path()) {
         calendar.current = {2026, 12, 5, 21, 7, 0};
     }
@@ -26,6 +27,11 @@ protected:
 
     sim::VirtualSimServer server;
     Watchdog w;
+};
+
+class WatchdogTest : public ::testing::Test, protected Rig {
+protected:
+    explicit WatchdogTest(const std::string& scenario = "") : Rig(scenario) {}
 };
 
 // A listed player with the client variables of an honest game: nothing in them fires.
