@@ -247,6 +247,10 @@ TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {
     EXPECT_EQ(w.form.Warnings.rowCount(), 1u) << "the other warning stays";
     EXPECT_EQ(PenaltyAt(w.form.Bans, 0).Reason, "Admin. Ban");
     EXPECT_FALSE(w.form.Command14.visible());
+    w.form.Warnings.rowClick(0);
+    w.form.Command11.click();
+    EXPECT_EQ(w.form.Warnings.rowCount(), 0u);
+    EXPECT_FALSE(w.form.Command11.visible() || w.form.Command14.visible());
 
     w.form.Bans.rowClick(0);
     w.form.Command8.click();

@@ -231,6 +231,9 @@ TEST(TableChanges, ARowByRowMirrorStaysEqualThroughRandomOperations) {
                 t.headerClick(rng() % 3);
             } else if (op == 9 && rng() % 20 == 0) {
                 t.addRows({{word(), word(), word()}, {word(), word(), word()}});
+            } else if (op == 9 && step < 1000 && rng() % 20 == 0) {
+                t.clear();
+                chosen.reset();
             }
             ASSERT_EQ(mirror.ids(), Ids(t)) << "seed " << seed << " step " << step;
             if (op < 8) {
