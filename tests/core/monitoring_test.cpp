@@ -381,21 +381,5 @@ TEST_F(MonitoringTest, SilentUnknownNamesReadAsMissing) {
     EXPECT_EQ(w.form.Label26.caption(), "DMz Dogtag - Not Running");
 }
 
-// Closing the window during the warm-up: the release is the last the server hears.
-TEST_F(MonitoringTest, MonitoringEndedDuringTheWarmUpPushesNothingAfterTheRelease) {
-    Start();
-    reactor.runUntil([&] {
-        const auto sent = server.commands();
-        return !sent.empty() && sent.back() == "versionvorstel";
-    });
-    w.monitoring.Command13_Click();
-    reactor.advance(30000);
-    const auto sent = Received();
-    ASSERT_GE(sent.size(), 3u);
-    EXPECT_EQ(Commands(sent.end() - 3, sent.end()), (Commands{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
-    EXPECT_FALSE(w.Timer3->isActive());
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), "set scanpass 1"), 0);
-}
-
 }  // namespace
 }  // namespace vorstel
