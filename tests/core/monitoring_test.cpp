@@ -110,7 +110,9 @@ TEST(Claiming, TheMarkerAndThePasswordDecide) {
 }
 
 TEST_F(MonitoringTest, AClaimedServerIsWarmedUpAndShown) {
+    std::ofstream(dir / "activity.log", std::ios::binary) << "before Start\r\n";
     WarmUp();
+    EXPECT_EQ(test::ReadFile(dir / "activity.log").rfind("Rcon request: \r\nsv_vorstel\r\n", 0), 0u);
     auto& f = w.form;
     EXPECT_EQ(f.Label21.caption(), "Server: Running - Now playing: dm/mohdm6 on free for all");
     EXPECT_EQ(f.Label35.caption(), "Server OS: Linux");

@@ -91,6 +91,7 @@ TEST_F(ScanTest, EveryListedPlayerIsDumpedAndShown) {
     auto zombie = HonestPlayer("Ghost", "10.0.0.10:12203");
     zombie.state = sim::ClientState::Zombie;
     server.addPlayer(zombie);
+    ScanOnce();  // the next scan shows its own listing, not this one's as well
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Big Bad Wolf", "dumpuser \"New Guy"}));
     EXPECT_EQ(Rows(w.form.Players),
               (std::vector<std::vector<std::string>>{
@@ -314,6 +315,8 @@ TEST_F(ScanTest, NonOptimizedConnectionsAreWarnedEveryScan) {
     EXPECT_EQ(ScanOnce(), expected);
     w.form.Silent.setValue(1);
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Modem", "dumpuser \"Fast"}));
+    const std::string logged = "2026-12-05 21:07:00 Warning: Possible non-optimized connection - Player: Modem\r\n";
+    EXPECT_EQ(Log(), logged + logged + logged);
 }
 
 class EscalationTest : public ScanTest {

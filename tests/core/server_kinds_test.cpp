@@ -102,6 +102,8 @@ TEST_F(ServerKindsTest, TheOpenSourceEngineRunsEveryRequestItIsSent) {
     EXPECT_NE(out.find("Server takes the command from the raw line; sending rcon without the leading blank."),
               std::string::npos);
     EXPECT_NE(out.find("OpenMoHAA 0.82.1"), std::string::npos);
+    EXPECT_EQ(test::ReadFile(dir / "activity.log").find("without the leading blank"), std::string::npos)
+        << "only a probe that differs from the framing in use is marked";
 }
 
 // The safety of the framing probe: a marker held by another monitor is never cleared.
