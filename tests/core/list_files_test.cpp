@@ -69,15 +69,6 @@ TEST_F(ListFilesTest, RowsLoadInAddressOrderWithTheirBytesUntouched) {
     EXPECT_EQ(ReadFile(dir / "kicks.lst"), "a\x02k\x02r\x02" "d\r\nb\x02k\x02r\x02" "d\r\n");
 }
 
-TEST_F(ListFilesTest, MissingFilesLoadNothingAndSayNothing) {
-    warnings.addRow({"stale"});
-    const auto load = Load();
-    EXPECT_TRUE(load.messages.empty());
-    EXPECT_EQ(warnings.rowCount() + kicks.rowCount() + bans.rowCount(), 0u);
-    EXPECT_TRUE(load.kept.warnings.lines.empty());
-    EXPECT_FALSE(load.kept.bans.unreadable);
-}
-
 TEST_F(ListFilesTest, BansLoadUntilTheirEndDayComes) {
     // Today is 2024-05-10.
     Write(dir / "bans.lst",

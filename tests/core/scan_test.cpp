@@ -12,6 +12,7 @@ namespace vorstel {
 namespace {
 
 using Commands = std::vector<std::string>;
+using Grid = std::vector<std::vector<std::string>>;
 
 using test::HonestPlayer;
 
@@ -31,8 +32,8 @@ protected:
         sent.erase(sent.begin());  // the "status" itself
         return sent;
     }
-    std::vector<std::vector<std::string>> Rows(const Table& t) {
-        std::vector<std::vector<std::string>> rows;
+    Grid Rows(const Table& t) {
+        Grid rows;
         for (const auto& r : t.rows()) rows.push_back(r.cells());
         return rows;
     }
@@ -94,9 +95,8 @@ TEST_F(ScanTest, EveryListedPlayerIsDumpedAndShown) {
     ScanOnce();  // the next scan shows its own listing, not this one's as well
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Big Bad Wolf", "dumpuser \"New Guy"}));
     EXPECT_EQ(Rows(w.form.Players),
-              (std::vector<std::vector<std::string>>{
-                  {"0", "50", "Big Bad Wolf", "81.34.56.78", "25000", "allied_airborne", "german_wehrmacht_soldier"},
-                  {"1", "CNCT", "New Guy", "10.0.0.9", "25000", "allied_airborne", "german_wehrmacht_soldier"}}));
+              (Grid{{"0", "50", "Big Bad Wolf", "81.34.56.78", "25000", "allied_airborne", "german_wehrmacht_soldier"},
+                    {"1", "CNCT", "New Guy", "10.0.0.9", "25000", "allied_airborne", "german_wehrmacht_soldier"}}));
 }
 
 TEST_F(ScanTest, APlayerWhoseDumpNeverComesIsPassedOver) {
@@ -127,12 +127,10 @@ TEST_F(ScanTest, CheatRulesFireOnTheLowercasedDump) {
                                     "say Cheat Detected!! Player: Kr4nk Cheat: Modified binaries!! IP: 93.184.12.9",
                                     "say Cheat Detected!! Player: Kr4nk Cheat: OGC Aimbot IP: 93.184.12.9",
                                     "clientkick 0"}));
-    EXPECT_EQ(Rows(w.form.Warnings),
-              (std::vector<std::vector<std::string>>{{"93.184.12.9", "Kr4nk", "Cheat: WallHack/DoorHack", "2026-12-05"}}));
+    EXPECT_EQ(Rows(w.form.Warnings), (Grid{{"93.184.12.9", "Kr4nk", "Cheat: WallHack/DoorHack", "2026-12-05"}}));
     // Three kicks in one scan reach the kick threshold: they become one ban.
     EXPECT_EQ(w.form.Kicks.rowCount(), 0u);
-    EXPECT_EQ(Rows(w.form.Bans), (std::vector<std::vector<std::string>>{
-                                     {"93.184.12.9", "Kr4nk", "3 accumulated kicks", "2026-12-05", ""}}));
+    EXPECT_EQ(Rows(w.form.Bans), (Grid{{"93.184.12.9", "Kr4nk", "3 accumulated kicks", "2026-12-05", ""}}));
     EXPECT_EQ(Log(), "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: NoFog(Clearview) IP: 93.184.12.9\r\n"
                      "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: Wallhack IP: 93.184.12.9\r\n"
                      "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: Modified binaries!! IP: 93.184.12.9\r\n"
@@ -200,8 +198,8 @@ TEST_F(ScanTest, OnlyTheFirstMatchingSuspiciousSkinIsReported) {
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Glow",
                                     "say Cheat Detected!! Player: Glow Cheat: Cheatskin: German_Wehrmacht_Soldier IP: 1.1.1.1",
                                     "clientkick 0"}));
-    EXPECT_EQ(Rows(w.form.Bans), (std::vector<std::vector<std::string>>{
-                                     {"1.1.1.1", "Glow", "Cheatskin: German_Wehrmacht_Soldier", "2026-12-05", "2026-12-12"}}));
+    EXPECT_EQ(Rows(w.form.Bans),
+              (Grid{{"1.1.1.1", "Glow", "Cheatskin: German_Wehrmacht_Soldier", "2026-12-05", "2026-12-12"}}));
     EXPECT_EQ(w.SuspiciousSkinCount, 3);
 }
 
@@ -337,9 +335,8 @@ TEST_F(EscalationTest, AWarningCanBecomeAKickAndThatKickABanInOnePass) {
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Repeat", "say Cheat Detected!! Player: Repeat Cheat: WhiteWalls IP: 10.0.0.7",
                                     "clientkick 0"}));
     EXPECT_EQ(w.form.Warnings.rowCount(), 0u);
-    EXPECT_EQ(Rows(w.form.Kicks), (std::vector<std::vector<std::string>>{{"10.0.0.70", "x", "someone else", "2026-01-01"}}));
-    EXPECT_EQ(Rows(w.form.Bans), (std::vector<std::vector<std::string>>{
-                                     {"10.0.0.7", "Repeat", "3 accumulated kicks", "2026-12-05", ""}}));
+    EXPECT_EQ(Rows(w.form.Kicks), (Grid{{"10.0.0.70", "x", "someone else", "2026-01-01"}}));
+    EXPECT_EQ(Rows(w.form.Bans), (Grid{{"10.0.0.7", "Repeat", "3 accumulated kicks", "2026-12-05", ""}}));
 }
 
 TEST_F(EscalationTest, TheWarningThresholdAsTyped) {
