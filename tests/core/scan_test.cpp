@@ -15,6 +15,7 @@ using Commands = std::vector<std::string>;
 using Grid = std::vector<std::vector<std::string>>;
 
 using test::HonestPlayer;
+using test::PlayerWith;
 
 class ScanTest : public test::WatchdogTest {
 protected:
@@ -115,12 +116,11 @@ TEST_F(ScanTest, APlayerWhoseDumpNeverComesIsPassedOver) {
 }
 
 TEST_F(ScanTest, CheatRulesFireOnTheLowercasedDump) {
-    auto p = HonestPlayer("Kr4nk", "93.184.12.9:1");
-    p.setVar("R_NoVis", "10");             // a value that merely begins with 1
-    p.setVar("r_farplane", "hacked");      // clearview and modified binaries at once
-    p.setVar("dm_playermodel", "TieDie");  // with the german model: one aimbot detection
-    p.setVar("dm_playergermanmodel", "german_oakleave");
-    server.addPlayer(p);
+    // A value that merely begins with 1; clearview and modified binaries at once; with the german
+    // model, one aimbot detection.
+    server.addPlayer(PlayerWith("Kr4nk", "93.184.12.9:1", {{"R_NoVis", "10"}, {"r_farplane", "hacked"},
+                                                          {"dm_playermodel", "TieDie"},
+                                                          {"dm_playergermanmodel", "german_oakleave"}}));
     w.form.Penalty(PenaltyRow::Wallhack).Warning->setValue(true);
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Kr4nk", "say Cheat Detected!! Player: Kr4nk Cheat: NoFog(Clearview) IP: 93.184.12.9",
                                     "say Cheat Detected!! Player: Kr4nk Cheat: Wallhack IP: 93.184.12.9",
@@ -152,9 +152,7 @@ TEST_F(ScanTest, EachRuleAnswersToItsOwnCheatBox) {
         {"r_novis", "hacked", 6, "Modified binaries!!"}, {"dm_playermodel", "tiedie", 4, "OGC Aimbot"},
     };
     for (const auto& c : cases) {
-        auto p = HonestPlayer("Cheater", "5.6.7.8:1");
-        p.setVar(c.variable, c.value);
-        const int client = server.addPlayer(p);
+        const int client = server.addPlayer(PlayerWith("Cheater", "5.6.7.8:1", {{c.variable, c.value}}));
         for (std::size_t box = 0; box < w.form.Cheats.size(); ++box) w.form.Cheats[box].setValue(box == c.box ? 0 : 1);
         EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Cheater"}) << c.cheat;
         w.form.Cheats[c.box].setValue(1);
@@ -165,23 +163,16 @@ TEST_F(ScanTest, EachRuleAnswersToItsOwnCheatBox) {
 }
 
 TEST_F(ScanTest, ClearviewLooksAtTheValuesBeginning) {
-    auto p = HonestPlayer("Half", "1.1.1.1:1");
-    p.setVar("r_farplane", "0.5");
-    server.addPlayer(p);
+    server.addPlayer(PlayerWith("Half", "1.1.1.1:1", {{"r_farplane", "0.5"}}));
     EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Half"});
     server.player(0)->setVar("r_farplane", "10");
     EXPECT_EQ(ScanOnce().size(), 3u);  // dump, say, kick
 }
 
 TEST_F(ScanTest, MacClientsAreExemptFromTheRulesButNotFromThePrivateChecks) {
-    auto mac = HonestPlayer("Mac", "1.1.1.1:1");
-    mac.setVar("version", "Medal of Honor 1.11 macos-ppc");
-    mac.setVar("cg_3rd_person", "1");
-    mac.setVar("password", "myword");
-    server.addPlayer(mac);
-    auto pc = HonestPlayer("Pc", "2.2.2.2:1");
-    pc.setVar("cg_3rd_person", "1");
-    server.addPlayer(pc);
+    server.addPlayer(PlayerWith("Mac", "1.1.1.1:1", {{"version", "Medal of Honor 1.11 macos-ppc"},
+                                                     {"cg_3rd_person", "1"}, {"password", "myword"}}));
+    server.addPlayer(PlayerWith("Pc", "2.2.2.2:1", {{"cg_3rd_person", "1"}}));
     w.form.Check1.setValue(1);
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Mac", "say Warning: Public client using private slot. Player: Mac",
                                     "dumpuser \"Pc", "say Cheat Detected!! Player: Pc Cheat: 3rd Person IP: 2.2.2.2",
@@ -191,8 +182,7 @@ TEST_F(ScanTest, MacClientsAreExemptFromTheRulesButNotFromThePrivateChecks) {
 
 TEST_F(ScanTest, OnlyTheFirstMatchingSuspiciousSkinIsReported) {
     std::ofstream(dir / "skins.txt", std::ios::binary) << "  TIEDIE \r\nGerman_Wehrmacht_Soldier\r\nallied_airborne\r\n";
-    auto p = HonestPlayer("Glow", "1.1.1.1:1");
-    server.addPlayer(p);
+    server.addPlayer(HonestPlayer("Glow", "1.1.1.1:1"));
     w.form.Penalty(PenaltyRow::GlowingSkins).Ban->setValue(true);
     w.form.Penalty(PenaltyRow::GlowingSkins).Days->setText("7");
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Glow",
@@ -205,14 +195,10 @@ TEST_F(ScanTest, OnlyTheFirstMatchingSuspiciousSkinIsReported) {
 
 TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
     std::ofstream(dir / "reserved.txt", std::ios::binary) << "allied_airborne\r\nallied_pilot\r\ngerman_wehrmacht_soldier\r\n";
-    auto member = HonestPlayer("[MyClan]Boss", "1.1.1.1:1");
-    member.setVar("password", "MyWord");
-    server.addPlayer(member);                                          // both marks: nothing
-    auto sneaky = HonestPlayer("Sneaky", "2.2.2.2:1");
-    sneaky.setVar("password", "myword");
-    server.addPlayer(sneaky);                                          // password only
-    server.addPlayer(HonestPlayer("[myclan]Lazy", "3.3.3.3:1"));             // tag only
-    server.addPlayer(HonestPlayer("Public", "4.4.4.4:1"));                   // neither
+    server.addPlayer(PlayerWith("[MyClan]Boss", "1.1.1.1:1", {{"password", "MyWord"}}));  // both marks: nothing
+    server.addPlayer(PlayerWith("Sneaky", "2.2.2.2:1", {{"password", "myword"}}));        // password only
+    server.addPlayer(HonestPlayer("[myclan]Lazy", "3.3.3.3:1"));                         // tag only
+    server.addPlayer(HonestPlayer("Public", "4.4.4.4:1"));                               // neither
     w.form.Check1.setValue(1);
     w.form.Check5.setValue(1);
     const auto sent = ScanOnce();
@@ -235,9 +221,7 @@ TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
 }
 
 TEST_F(ScanTest, PrivateModeCountsDownThenKicksWithoutAWord) {
-    auto member = HonestPlayer("Member", "1.1.1.1:1");
-    member.setVar("password", "MyWord");
-    server.addPlayer(member);
+    server.addPlayer(PlayerWith("Member", "1.1.1.1:1", {{"password", "MyWord"}}));
     server.addPlayer(HonestPlayer("Guest", "2.2.2.2:1"));
     std::vector<std::pair<std::int64_t, std::string>> said;
     server.onCommand = [&](const sim::ReceivedCommand& c) { said.emplace_back(c.atMs, c.line); };
@@ -262,8 +246,7 @@ TEST_F(ScanTest, PrivateModeCountsDownThenKicksWithoutAWord) {
 }
 
 TEST_F(ScanTest, ResponsesFillTheTemplateInOrder) {
-    auto p = HonestPlayer("$IP", "5.6.7.8:1");
-    p.setVar("r_lightmap", "1");
+    const auto p = PlayerWith("$IP", "5.6.7.8:1", {{"r_lightmap", "1"}});
     server.addPlayer(p);
     w.form.Alert3.setText("$Name $name $cheat $ip $IP");
     w.form.Penalty(PenaltyRow::WhiteWalls).Ban->setValue(true);
@@ -286,9 +269,7 @@ TEST_F(ScanTest, ResponsesFillTheTemplateInOrder) {
 }
 
 TEST_F(ScanTest, SilentModeOnlyLogsAndNoLoggingStillPunishes) {
-    auto p = HonestPlayer("Cheater", "5.6.7.8:1");
-    p.setVar("cg_3rd_person", "1");
-    server.addPlayer(p);
+    server.addPlayer(PlayerWith("Cheater", "5.6.7.8:1", {{"cg_3rd_person", "1"}}));
     w.form.Silent.setValue(1);
     EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Cheater"});
     EXPECT_EQ(w.form.Kicks.rowCount(), 0u);
@@ -323,9 +304,7 @@ protected:
 };
 
 TEST_F(EscalationTest, AWarningCanBecomeAKickAndThatKickABanInOnePass) {
-    auto p = HonestPlayer("Repeat", "10.0.0.7:1");
-    p.setVar("r_lightmap", "1");
-    server.addPlayer(p);
+    server.addPlayer(PlayerWith("Repeat", "10.0.0.7:1", {{"r_lightmap", "1"}}));
     w.form.Penalty(PenaltyRow::WhiteWalls).Warning->setValue(true);
     w.form.AcWarns.setText("2");
     Add(w.form.Warnings, "10.0.0.7", "old warning");

@@ -46,4 +46,12 @@ inline sim::Player HonestPlayer(std::string name, std::string address, int ping 
     return p;
 }
 
+// An honest player but for the client variables given.
+inline sim::Player PlayerWith(std::string name, std::string address,
+                              std::initializer_list<std::pair<const char*, const char*>> vars) {
+    auto p = HonestPlayer(std::move(name), std::move(address));
+    for (const auto& [variable, value] : vars) p.setVar(variable, value);
+    return p;
+}
+
 }  // namespace vorstel::test
