@@ -182,17 +182,6 @@ TEST_F(LinkTest, TrafficLogHoldsEachRequestAndReplySinceItsRestart) {
     EXPECT_EQ(test::ReadFile(dir / "activity.log"), "Rcon request: \r\nsay x\r\nRcon output:\r\n\r\n");
 }
 
-TEST_F(LinkTest, DetectionLogAppendsDatedLines) {
-    calendar.current = {2026, 12, 5, 9, 7, 3};
-    w.AppendDetectionLog("Cheat Detected!! Player: x");
-    calendar.current = {2027, 1, 31, 23, 59, 59};
-    w.AppendDetectionLog("second");
-    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"),
-              "2026-12-05 09:07:03 Cheat Detected!! Player: x\r\n2027-01-31 23:59:59 second\r\n");
-    w.detections.Empty();
-    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "");
-}
-
 TEST_F(LinkTest, UnwritableLogsNeverStopARequest) {
     std::filesystem::create_directory(dir / "activity.log");  // a folder where the file should be
     server.script = {{{Reply("ok\n"), 1}}};

@@ -212,7 +212,7 @@ TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
                               "clientkick 3"}));
     EXPECT_EQ(w.form.Warnings.rowCount(), 2u);
     EXPECT_EQ(w.form.Kicks.rowCount(), 2u);
-    EXPECT_EQ(w.form.Kicks.rowAtIndex(0).cell(2), "Use of reserved skin");
+    EXPECT_EQ(Rows(w.form.Kicks)[0], (std::vector<std::string>{"2.2.2.2", "Sneaky", "Use of reserved skin", "2026-12-05"}));
 
     // Empty boxes count as present for everyone: the two left are dumped, nothing else.
     w.form.txtTAG.setText("");

@@ -78,8 +78,9 @@ TEST_F(WindowHandlersTest, DeleteLogAsksAndEmptiesTheLogOnlyOnYes) {
     EXPECT_EQ(std::filesystem::file_size(dir / "vorstel.log"), 0u);
 
     // Logging goes on into the emptied file.
+    calendar.current = {2027, 1, 31, 9, 7, 3};
     w.AppendDetectionLog("after");
-    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "2026-12-05 21:07:00 after\r\n");
+    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "2027-01-31 09:07:03 after\r\n");
 }
 
 TEST_F(WindowHandlersTest, TheFirstKeyInAnIntervalBoxStopsMonitoring) {
