@@ -122,12 +122,6 @@ TEST_F(SettingsTest, TheLastFieldIsOptional) {
     EXPECT_EQ(f.Check3.value(), 0);
 }
 
-TEST_F(SettingsTest, OnlyTheFirstLineCounts) {
-    WriteSettings(Line(Fields({{1, "27960"}})) + "\r\n" + Line(Fields({{1, "1"}})) + "\r\n");
-    w.Startup();
-    EXPECT_EQ(w.form.txtPORT.text(), "27960");
-}
-
 TEST_F(SettingsTest, GroupsTakeTheLastSelectedButtonOrNone) {
     Form1 f;
     // No fog: all three cleared; White Walls: Warning and Ban both marked.
@@ -182,11 +176,14 @@ TEST_F(SettingsTest, PrivateChecksRefuseAnEmptyTagOrPassword) {
     EXPECT_EQ(dialogs.shown.size(), 4u);
 }
 
+// Only the first line counts.
 TEST_F(SettingsTest, UnusableFieldsKeepTheirValuesAndTheFileIsKeptAside) {
-    const std::string bad = Line(Fields({{0, "10.9.8.7"}, {5, "2"}, {14, "x"}, {12, ""}})) + "\r\n";
+    const std::string bad = Line(Fields({{0, "10.9.8.7"}, {1, "27960"}, {5, "2"}, {14, "x"}, {12, ""}})) + "\r\n" +
+                            Line(Fields({{1, "1"}})) + "\r\n";
     WriteSettings(bad);
     w.Startup();
     EXPECT_EQ(w.form.txtSVR.text(), "10.9.8.7");
+    EXPECT_EQ(w.form.txtPORT.text(), "27960");
     EXPECT_EQ(w.form.Check6.value(), 1);
     EXPECT_TRUE(w.form.Option3[0].value());
     EXPECT_EQ(w.form.Cheats[0].value(), 1);
