@@ -236,7 +236,6 @@ TEST_F(ScanTest, PrivateModeCountsDownThenKicksWithoutAWord) {
                                       " seconds, public players please leave");
         EXPECT_EQ(said[i].first - t0, (i + 1) * 10000 + 1);
     }
-    EXPECT_TRUE(w.scan.PrivateMode);
     EXPECT_EQ(w.engine.ScanCountdown, 1);
     EXPECT_FALSE(w.scan.Timer4->isActive());
     server.onCommand = nullptr;
