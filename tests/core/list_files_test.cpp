@@ -54,7 +54,8 @@ TEST_F(ListFilesTest, RowsLoadInAddressOrderWithTheirBytesUntouched) {
           "10.0.0.10\x02Two\x02r\x02" "2024-01-03\n"
           "10.0.0.1\x02One\x02\x02" "2024-01-04\r"
           "10.0.0.5\x02" "Five\x02r5\x02" "2024-01-05");
-    Write(dir / "kicks.lst", "b\x02k\x02r\x02" "d\r\na\x02k\x02r\x02" "d\r\n");
+    // Blank lines hold nothing: dropped without a word.
+    Write(dir / "kicks.lst", "\r\nb\x02k\x02r\x02" "d\r\n\r\n  \t\r\na\x02k\x02r\x02" "d\r\n\r\n");
     warnings.headerClick(1);  // loading sorts by address whatever the table was sorted by
     const auto load = Load();
     EXPECT_TRUE(load.messages.empty());
@@ -64,15 +65,8 @@ TEST_F(ListFilesTest, RowsLoadInAddressOrderWithTheirBytesUntouched) {
                                                     {"10.0.0.9", " Spaced Name ", "\xE9t\xE9", "2024-01-02"}}));
     EXPECT_EQ(RowsOf(kicks), (std::vector<Cells>{{"a", "k", "r", "d"}, {"b", "k", "r", "d"}}));
     EXPECT_EQ(bans.rowCount(), 0u);
-}
-
-TEST_F(ListFilesTest, MissingFilesLoadNothingAndSayNothing) {
-    warnings.addRow({"stale"});
-    const auto load = Load();
-    EXPECT_TRUE(load.messages.empty());
-    EXPECT_EQ(warnings.rowCount() + kicks.rowCount() + bans.rowCount(), 0u);
-    EXPECT_TRUE(load.kept.warnings.lines.empty());
-    EXPECT_FALSE(load.kept.bans.unreadable);
+    EXPECT_TRUE(Save(load.kept).empty());
+    EXPECT_EQ(ReadFile(dir / "kicks.lst"), "a\x02k\x02r\x02" "d\r\nb\x02k\x02r\x02" "d\r\n");
 }
 
 TEST_F(ListFilesTest, BansLoadUntilTheirEndDayComes) {
@@ -97,16 +91,6 @@ TEST_F(ListFilesTest, BansLoadUntilTheirEndDayComes) {
               "1\x02n\x02r\x02" "2024-01-01\x02\r\n"
               "2\x02n\x02r\x02" "2024-01-01\x02" "2024-05-11\r\n"
               "5\x02n\x02r\x02" "2024-01-01\x02" "9999-12-31\r\n");
-}
-
-// A blank line holds nothing: it is dropped without a word, at every start-up alike.
-TEST_F(ListFilesTest, BlankLinesAreDroppedWithoutAMessage) {
-    Write(dir / "kicks.lst", "\r\na\x02n\x02r\x02" "d\r\n\r\n  \t\r\nb\x02n\x02r\x02" "d\r\n\r\n");
-    const auto load = Load();
-    EXPECT_TRUE(load.messages.empty()) << load.messages.front();
-    EXPECT_EQ(RowsOf(kicks), (std::vector<Cells>{{"a", "n", "r", "d"}, {"b", "n", "r", "d"}}));
-    EXPECT_TRUE(Save(load.kept).empty());
-    EXPECT_EQ(ReadFile(dir / "kicks.lst"), "a\x02n\x02r\x02" "d\r\nb\x02n\x02r\x02" "d\r\n");
 }
 
 TEST_F(ListFilesTest, LinesThatCannotLoadAreReportedAndWrittenBackAfterTheRows) {
@@ -230,30 +214,19 @@ TEST_F(ListFilesTest, AFileThatCannotBeWrittenDoesNotStopTheOthers) {
 
 // ---- skins.txt and reserved.txt ----
 
-TEST(SkinList, AMissingFileLeavesListAndCountAsTheyWere) {
+TEST(SkinList, EntriesAreTheFilesLinesExactlyAndAMissingFileChangesNothing) {
     TempDir dir;
-    std::vector<std::string> list{"keep"};
-    int count = 7;
-    EXPECT_FALSE(ReadSkinList(dir / "skins.txt", list, count));
-    EXPECT_EQ(list, std::vector<std::string>{"keep"});
-    EXPECT_EQ(count, 7);
-    std::filesystem::create_directory(dir / "reserved.txt");
-    EXPECT_FALSE(ReadSkinList(dir / "reserved.txt", list, count));
-    EXPECT_EQ(count, 7);
-}
-
-TEST(SkinList, EntriesAreTheFilesLinesExactly) {
-    TempDir dir;
-    std::vector<std::string> list{"old", "entries", "here", "and", "more"};
-    int count = 5;
-    Write(dir / "skins.txt", "allied_airborne\r\naxis_kradshutze\r\nallied_manon\r\n");
-    EXPECT_TRUE(ReadSkinList(dir / "skins.txt", list, count));
-    EXPECT_EQ(list, (std::vector<std::string>{"allied_airborne", "axis_kradshutze", "allied_manon"}));
-    EXPECT_EQ(count, 3);
-
+    std::vector<std::string> list{"old", "entries"};
+    int count = 2;
     Write(dir / "reserved.txt", " Padded Name \r\n\r\n\tTab\nlone cr\rno end");
     EXPECT_TRUE(ReadSkinList(dir / "reserved.txt", list, count));
     EXPECT_EQ(list, (std::vector<std::string>{" Padded Name ", "", "\tTab", "lone cr", "no end"}));
+    EXPECT_EQ(count, 5);
+
+    EXPECT_FALSE(ReadSkinList(dir / "skins.txt", list, count));
+    std::filesystem::create_directory(dir / "skins.txt");
+    EXPECT_FALSE(ReadSkinList(dir / "skins.txt", list, count));
+    EXPECT_EQ(list.size(), 5u);
     EXPECT_EQ(count, 5);
 
     Write(dir / "reserved.txt", "");

@@ -13,7 +13,6 @@ namespace {
 using Commands = std::vector<std::string>;
 using test::HonestPlayer;
 
-
 class PatrolTest : public test::WatchdogTest {
 protected:
     PatrolTest() {
@@ -101,13 +100,6 @@ TEST_F(PatrolTest, AnInGameBanRequestIsTakenUpForItsClient) {
     server.setCvar("clientban", "17@gone");
     EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "set clientban -1", "status"}));
     EXPECT_EQ(w.form.Bans.rowCount(), 2u);
-}
-
-TEST_F(PatrolTest, NothingIsRequestedWhenTheVariableIsUnknownOrReset) {
-    server.addPlayer(HonestPlayer("Zero", "1.1.1.1:1"));
-    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
-    server.setCvar("clientban", "");
-    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
 }
 
 TEST_F(PatrolTest, SpearheadNamesWithBlanksGoToTheCompanionMod) {
@@ -255,6 +247,10 @@ TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {
     EXPECT_EQ(w.form.Warnings.rowCount(), 1u) << "the other warning stays";
     EXPECT_EQ(PenaltyAt(w.form.Bans, 0).Reason, "Admin. Ban");
     EXPECT_FALSE(w.form.Command14.visible());
+    w.form.Warnings.rowClick(0);
+    w.form.Command11.click();
+    EXPECT_EQ(w.form.Warnings.rowCount(), 0u);
+    EXPECT_FALSE(w.form.Command11.visible() || w.form.Command14.visible());
 
     w.form.Bans.rowClick(0);
     w.form.Command8.click();
@@ -273,24 +269,6 @@ TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {
     w.form.Command7.click();
     EXPECT_EQ(w.form.Bans.rowCount(), 1u);
     EXPECT_TRUE(Run().empty()) << "the tables' buttons send nothing";
-}
-
-
-TEST_F(ActionsTest, ATimedBanIsLastLoadedTheDayBeforeItEnds) {
-    SelectPlayer("4", "Timed", "1.2.3.4");
-    w.form.Text2.setText("7");
-    w.form.Command6.click();
-    Run();
-    test::RunToEnd(reactor, w.scope, w.Shutdown());
-    const auto bansAfterStartOn = [&](int day) {
-        FixedCalendar later;
-        later.current = {2026, 12, day, 9, 0, 0};
-        Watchdog next({reactor, desktop, dialogs, later}, dir.path());
-        next.Startup();
-        return next.form.Bans.rowCount();
-    };
-    EXPECT_EQ(bansAfterStartOn(11), 1u);
-    EXPECT_EQ(bansAfterStartOn(12), 0u);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include "link/request_bucket.h"
 #include "penalties/penalty_tables.h"
-#include "scan/status_line.h"
 #include "watchdog_fixture.h"
 
 namespace vorstel {
@@ -103,6 +102,8 @@ TEST_F(ServerKindsTest, TheOpenSourceEngineRunsEveryRequestItIsSent) {
     EXPECT_NE(out.find("Server takes the command from the raw line; sending rcon without the leading blank."),
               std::string::npos);
     EXPECT_NE(out.find("OpenMoHAA 0.82.1"), std::string::npos);
+    EXPECT_EQ(test::ReadFile(dir / "activity.log").find("without the leading blank"), std::string::npos)
+        << "only a probe that differs from the framing in use is marked";
 }
 
 // The safety of the framing probe: a marker held by another monitor is never cleared.
@@ -183,29 +184,6 @@ TEST(RequestBucketCopy, AFreshBucketCountsFromTheFirstReply) {
         bucket.Answered(900);  // not a fresh bucket: moves nothing
     }
     EXPECT_EQ(bucket.EarliestSend(100), 40 + 1000 + RequestBucket::kMarginMs);
-}
-
-TEST(ListingLines, WideColumnsAndIPv6ClientsParseIntoTheirFields) {
-    struct Case {
-        const char* line;
-        const char* name;
-        const char* ip;
-        const char* rate;
-    };
-    const Case cases[] = {
-        {"  3    12   45 AVeryLongPlayerName      0 [2001:db8::7]:12203                     1234 25000",
-         "AVeryLongPlayerName", "2001:db8::7", "25000"},
-        {"  4 123456  999 Big Bad Wolf    1234567 10.0.0.5:12203                         40123 25000", "Big Bad Wolf",
-         "10.0.0.5", "25000"},
-        {" 11     0 CNCT x:y              0 [::1]:12203          9 5000", "x:y", "::1", "5000"},
-    };
-    for (const Case& c : cases) {
-        PlayerLine p;
-        ASSERT_EQ(ParseStatusLine(c.line, p), LineKind::Player) << c.line;
-        EXPECT_EQ(p.Name, c.name);
-        EXPECT_EQ(p.IP, c.ip);
-        EXPECT_EQ(p.Rate, c.rate);
-    }
 }
 
 }  // namespace

@@ -41,26 +41,17 @@ void SortedColumns(Table& t, std::size_t columns = 2) {
 
 // ---- sorting ----
 
-TEST(TableSorting, RowsTakeTheirPlaceByByteOrderOfTheSortColumn) {
+TEST(TableSorting, RowsTakeTheirPlaceByByteOrderOfTheSortColumnEqualOnesInArrivalOrder) {
     Table t("T");
     SortedColumns(t);
-    for (const char* ip : {"10.0.0.2", "9.1.1.1", "10.0.0.10", "abc", "ABC", "\xE9t\xE9", "", "10.0.0.1"})
-        t.addRow({ip, "x"});
+    int arrival = 0;
+    for (const char* ip : {"10.0.0.2", "9.1.1.1", "10.0.0.10", "abc", "ABC", "\xE9t\xE9", "", "10.0.0.1", "abc", "9.1.1.1"})
+        t.addRow({ip, std::to_string(arrival++)});
     // Text, not numbers: "10.0.0.10" before "10.0.0.2", "9..." after both; bytes above 0x7F
     // after ASCII.
-    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"", "10.0.0.1", "10.0.0.10", "10.0.0.2", "9.1.1.1", "ABC",
-                                                      "abc", "\xE9t\xE9"}));
-}
-
-TEST(TableSorting, EqualRowsKeepTheirArrivalOrder) {
-    Table t("T");
-    SortedColumns(t);
-    t.addRow({"b", "1"});
-    t.addRow({"a", "2"});
-    t.addRow({"b", "3"});
-    t.addRow({"a", "4"});
-    t.addRow({"b", "5"});
-    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"2", "4", "1", "3", "5"}));
+    EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"", "10.0.0.1", "10.0.0.10", "10.0.0.2", "9.1.1.1", "9.1.1.1", "ABC",
+                                                      "abc", "abc", "\xE9t\xE9"}));
+    EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"6", "7", "2", "0", "1", "9", "4", "3", "8", "5"}));
 }
 
 TEST(TableSorting, BulkAddGivesTheSameOrderAsAddingOneByOne) {
@@ -240,6 +231,9 @@ TEST(TableChanges, ARowByRowMirrorStaysEqualThroughRandomOperations) {
                 t.headerClick(rng() % 3);
             } else if (op == 9 && rng() % 20 == 0) {
                 t.addRows({{word(), word(), word()}, {word(), word(), word()}});
+            } else if (op == 9 && step < 1000 && rng() % 20 == 0) {
+                t.clear();
+                chosen.reset();
             }
             ASSERT_EQ(mirror.ids(), Ids(t)) << "seed " << seed << " step " << step;
             if (op < 8) {
@@ -295,10 +289,8 @@ TEST(CivilDate, DayNumbersWalkTheCalendarOneDayAtATime) {
 }
 
 TEST(CivilDate, AddDaysCrossesMonthsYearsAndLeapDays) {
+    // The calendar itself is walked above; here the text in and out, and the ends of the range.
     EXPECT_EQ(AddDays("2024-02-28", 1), "2024-02-29");
-    EXPECT_EQ(AddDays("2023-02-28", 1), "2023-03-01");
-    EXPECT_EQ(AddDays("1900-02-28", 1), "1900-03-01");
-    EXPECT_EQ(AddDays("2000-02-28", 1), "2000-02-29");
     EXPECT_EQ(AddDays("2024-12-31", 1), "2025-01-01");
     EXPECT_EQ(AddDays("2024-03-01", -1), "2024-02-29");
     EXPECT_EQ(AddDays("9999-12-31", 1), std::nullopt);
@@ -315,7 +307,7 @@ std::vector<std::pair<std::string, int>> Layout(const Table& t) {
     return out;
 }
 
-TEST(PenaltyTables, ColumnsAndSortOrderOfEachTable) {
+TEST(PenaltyTables, ColumnsOfEachTable) {
     Table players("ListView1"), warnings("ListView2"), kicks("ListView3"), bans("ListView4");
     SetUpPlayersTable(players);
     SetUpWarningsTable(warnings);
@@ -328,10 +320,6 @@ TEST(PenaltyTables, ColumnsAndSortOrderOfEachTable) {
     EXPECT_EQ(Layout(warnings), warningLayout);
     EXPECT_EQ(Layout(kicks), warningLayout);
     EXPECT_EQ(Layout(bans), (L{{"IP", 1400}, {"Name", 2600}, {"Reason", 1300}, {"Date", 1200}, {"Until", 1200}}));
-    for (Table* t : {&warnings, &kicks, &bans}) {
-        EXPECT_TRUE(t->sorted());
-        EXPECT_EQ(t->sortColumn(), 0u);
-    }
 }
 
 // The player table keeps the listing's order (0, 1, 2, ... 10, 11) until a header is clicked.
@@ -349,37 +337,13 @@ TEST(PenaltyTables, PlayersStayInListingOrderUntilAHeaderIsClicked) {
     EXPECT_EQ(numbers(), "0 1 10 11 2 ");
 }
 
-TEST(PenaltyTables, PenaltiesAreDatedTodayAndBansEndDaysLater) {
+// The day count comes from a number box: any number of days ends on a real date.
+TEST(PenaltyTables, BansEndOnTheFirstOrLastDateWhateverTheDays) {
     FixedCalendar calendar;
     calendar.current = {2024, 2, 27, 23, 59, 59};
-    Table warnings("W"), kicks("K"), bans("B");
-    SetUpWarningsTable(warnings);
-    SetUpKicksTable(kicks);
-    SetUpBansTable(bans);
-
-    AddWarning(warnings, calendar, "10.0.0.7", "Sniper", "camping");
-    AddKick(kicks, calendar, "10.0.0.7", "Sniper", "team kill");
-    AddBan(bans, calendar, "10.0.0.9", "Cheat", "aimbot", std::nullopt);
-    AddBan(bans, calendar, "10.0.0.8", "Rude", "language", 3);
-    EXPECT_EQ(warnings.rows()[0].cells(), (Cells{"10.0.0.7", "Sniper", "camping", "2024-02-27"}));
-    EXPECT_EQ(kicks.rows()[0].cells(), (Cells{"10.0.0.7", "Sniper", "team kill", "2024-02-27"}));
-    EXPECT_EQ(bans.rows()[0].cells(), (Cells{"10.0.0.8", "Rude", "language", "2024-02-27", "2024-03-01"}));
-    EXPECT_EQ(bans.rows()[1].cells(), (Cells{"10.0.0.9", "Cheat", "aimbot", "2024-02-27", ""}));
-
-    EXPECT_EQ(BanUntil(calendar, 0), "2024-02-27");
+    EXPECT_EQ(BanUntil(calendar, 3), "2024-03-01");
     EXPECT_EQ(BanUntil(calendar, 1LL << 40), "9999-12-31");
     EXPECT_EQ(BanUntil(calendar, -(1LL << 40)), "0000-01-01");
-}
-
-TEST(PenaltyTables, RowsForAnAddressMatchTheWholeTextExactly) {
-    Table bans("B");
-    SetUpBansTable(bans);
-    for (const char* ip : {"10.0.0.1", "10.0.0.10", "10.0.0.1", " 10.0.0.1", "10.0.0.1:12203", "host", "HOST"})
-        bans.addRow({ip});
-    EXPECT_EQ(CountRowsFor(bans, "10.0.0.1"), 2u);
-    EXPECT_EQ(CountRowsFor(bans, "host"), 1u);
-    EXPECT_EQ(CountRowsFor(bans, "10.0.0"), 0u);
-    EXPECT_EQ(CountRowsFor(bans, ""), 0u);
 }
 
 struct Buttons {

@@ -10,9 +10,10 @@
 
 namespace vorstel::test {
 
-class WatchdogTest : public ::testing::Test, protected Surroundings {
-protected:
-    explicit WatchdogTest(const std::string& scenario = "")
+// The watchdog and its server on one virtual time, with the fixed clock at 2026-12-05 21:07. A
+// test may build several, for cases that each need a fresh start.
+struct Rig : Surroundings {
+    explicit Rig(const std::string& scenario = "")
         : server(reactor, *sim::ParseScenario(scenario).scenario), w({reactor, desktop, dialogs, calendar}, dir.path()) {
         calendar.current = {2026, 12, 5, 21, 7, 0};
     }
@@ -28,6 +29,11 @@ protected:
     Watchdog w;
 };
 
+class WatchdogTest : public ::testing::Test, protected Rig {
+protected:
+    explicit WatchdogTest(const std::string& scenario = "") : Rig(scenario) {}
+};
+
 // A listed player with the client variables of an honest game: nothing in them fires.
 inline sim::Player HonestPlayer(std::string name, std::string address, int ping = 50) {
     sim::Player p;
@@ -37,6 +43,14 @@ inline sim::Player HonestPlayer(std::string name, std::string address, int ping 
     p.rate = 25000;
     p.vars = {{"name", p.name}, {"rate", "25000"}, {"dm_playermodel", "allied_airborne"},
               {"dm_playergermanmodel", "german_wehrmacht_soldier"}, {"r_farplane", "0"}, {"r_novis", "0"}};
+    return p;
+}
+
+// An honest player but for the client variables given.
+inline sim::Player PlayerWith(std::string name, std::string address,
+                              std::initializer_list<std::pair<const char*, const char*>> vars) {
+    auto p = HonestPlayer(std::move(name), std::move(address));
+    for (const auto& [variable, value] : vars) p.setVar(variable, value);
     return p;
 }
 
