@@ -1,7 +1,6 @@
 // The window as the operator meets it: every element's widget found by its name and showing
 // the model's state, the tab strip's rules, the links, "Delete log", the interval boxes and the
-// mini console over real UDP, driven with the mouse and keyboard; what it repaints while idle;
-// and the window program as a process.
+// mini console over real UDP, driven with the mouse and keyboard; and what it repaints while idle.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -23,13 +22,9 @@
 #include <QContextMenuEvent>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPaintEvent>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <set>
 
-#include "config/settings.h"
 #include "main_window.h"
 #include "processes.h"
 #include "qt_desktop.h"
@@ -39,14 +34,14 @@
 namespace vorstel {
 namespace {
 
-using test::SimServerProcess;
 using test::WaitFor;
 
 class WindowTest : public ::testing::Test {
 protected:
-    explicit WindowTest(Dialogs* dialogs = nullptr)
-        : w({reactor, recording, dialogs ? *dialogs : scripted, calendar}, dir.path()),
+    explicit WindowTest(bool realDialogs = false)
+        : w({reactor, recording, realDialogs ? static_cast<Dialogs&>(qtDialogs) : scripted, calendar}, dir.path()),
           window(w) {
+        qtDialogs.setParent(&window);
         w.Startup();
         window.show();
         window.activateWindow();
@@ -78,32 +73,30 @@ protected:
     QtReactor reactor;
     test::RecordingDesktop recording;
     test::ScriptedDialogs scripted;
+    // The real message boxes, for the tests that ask for them.
+    QtDialogs qtDialogs;
     SystemCalendar calendar;
     test::TempDir dir;
     Watchdog w;
     MainWindow window;
 };
 
-// The texts a caption shows: a caption with boxes in its gaps shows its parts around them,
-// any other its whole text.
-QStringList ShownCaption(QWidget* widget, const Element& e) {
+// A caption with boxes in its gaps shows its parts around them, any other its whole text.
+void ExpectCaptionShown(QWidget* widget, const Element& e) {
     QWidget* row = widget->parentWidget();
     const bool aroundBoxes = row && row->property("captionOf").toString() == ToQt(e.name());
-    QStringList parts;
+    QStringList shown;
     for (QObject* child : aroundBoxes ? row->children() : QObjectList{widget}) {
-        if (auto* label = qobject_cast<QLabel*>(child)) parts << label->text();
-        else if (auto* button = qobject_cast<QAbstractButton*>(child)) parts << button->text();
+        if (auto* label = qobject_cast<QLabel*>(child)) shown << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(child)) shown << button->text();
     }
-    return parts;
-}
-
-QStringList CaptionParts(QWidget* widget, const Element& e) {
-    QWidget* row = widget->parentWidget();
-    if (!row || row->property("captionOf").toString() != ToQt(e.name())) return {ToQt(e.caption())};
-    QStringList parts = ToQt(e.caption()).split(QRegularExpression(" {3,}"));
-    for (auto& p : parts) p = p.trimmed();
-    parts.removeAll(QString());
-    return parts;
+    QStringList expected{ToQt(e.caption())};
+    if (aroundBoxes) {
+        expected = ToQt(e.caption()).split(QRegularExpression(" {3,}"));
+        for (auto& part : expected) part = part.trimmed();
+        expected.removeAll(QString());
+    }
+    EXPECT_EQ(shown, expected);
 }
 
 TEST_F(WindowTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialState) {
@@ -126,10 +119,10 @@ TEST_F(WindowTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialState) 
             else EXPECT_EQ(qobject_cast<QPlainTextEdit*>(widget)->toPlainText(), ToQt(box->text()));
         } else if (auto* check = dynamic_cast<CheckBox*>(e)) {
             EXPECT_EQ(qobject_cast<QCheckBox*>(widget)->isChecked(), check->value() == 1);
-            EXPECT_EQ(qobject_cast<QCheckBox*>(widget)->text(), ToQt(check->caption()));
+            ExpectCaptionShown(widget, *e);
         } else if (auto* option = dynamic_cast<OptionButton*>(e)) {
             EXPECT_EQ(qobject_cast<QRadioButton*>(widget)->isChecked(), option->value());
-            EXPECT_EQ(ShownCaption(widget, *e), CaptionParts(widget, *e));
+            ExpectCaptionShown(widget, *e);
         } else if (auto* table = dynamic_cast<Table*>(e)) {
             auto* view = qobject_cast<QTableView*>(widget);
             ASSERT_EQ(view->model()->columnCount(), static_cast<int>(table->columnCount()));
@@ -142,21 +135,16 @@ TEST_F(WindowTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialState) 
         } else if (dynamic_cast<Picture*>(e)) {
             EXPECT_FALSE(qobject_cast<QLabel*>(widget)->pixmap().isNull());
         } else {
-            EXPECT_EQ(ShownCaption(widget, *e), CaptionParts(widget, *e));
+            ExpectCaptionShown(widget, *e);
         }
         ++checked;
     }
     EXPECT_EQ(checked, static_cast<int>(w.form.elements().size() - modelOnly.size()));
 
-    // The model's own start, as the operator sees it.
     EXPECT_EQ(window.windowTitle(), "Rcon Vorstel 2.1");
     EXPECT_FALSE(window.windowIcon().isNull());
     ASSERT_EQ(Tabs()->count(), 4);
-    EXPECT_EQ(Tabs()->tabText(0), "Main Setup");
     EXPECT_EQ(Tabs()->tabText(3), "Penalties Management");
-    EXPECT_EQ(Tabs()->currentIndex(), 0);
-    EXPECT_TRUE(Widget("Picture1")->isVisible());
-    EXPECT_EQ(Widget<QLabel>("Label36")->text(), "Kick if ping higher than");
 }
 
 TEST_F(WindowTest, NoCaptionIsClippedOnAnyPanel) {
@@ -175,11 +163,6 @@ TEST_F(WindowTest, NoCaptionIsClippedOnAnyPanel) {
                                    ? button->fontMetrics().horizontalAdvance(button->text()) + 8
                                    : button->sizeHint().width();
             EXPECT_GE(button->width(), needed) << button->objectName().toStdString();
-        }
-        // A number box inside a caption shows at least three digits.
-        for (auto* box : Tabs()->widget(tab)->findChildren<QLineEdit*>()) {
-            if (!box->isVisible() || !box->parentWidget()->property("captionOf").isValid()) continue;
-            EXPECT_GE(box->width(), box->fontMetrics().horizontalAdvance("000") + 8) << box->objectName().toStdString();
         }
     }
 }
@@ -219,16 +202,21 @@ TEST_F(WindowTest, TabWalksEachPanelInReadingOrder) {
               (QStringList{"Cheats(5)", "Label11", "Option5(5)", "Option3(6)", "Option4(6)", "Text3(10)"}));
 }
 
-TEST_F(WindowTest, LinksLookLikeLinksGreyWhenDisabledAndOpenTheirFileByMouseOrKeyboard) {
+// Links look like links, and the mouse and the keyboard open their files; disabled, a click
+// does nothing until its box enables it. "Delete log" asks in a real, critical box that
+// defaults to No.
+class WindowWithQtDialogsTest : public WindowTest {
+protected:
+    WindowWithQtDialogsTest() : WindowTest(true) {}
+};
+
+TEST_F(WindowWithQtDialogsTest, LinksOpenTheirFilesAndDeleteLogAsksInACriticalBoxThatDefaultsToNo) {
     auto* log = Widget<QLabel>("Label12");
     auto* reserved = Widget<QLabel>("Label17");
     EXPECT_TRUE(log->font().underline());
     EXPECT_EQ(log->palette().color(QPalette::Active, QPalette::WindowText), log->palette().color(QPalette::Link));
     EXPECT_EQ(log->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_NE(reserved->palette().color(QPalette::Disabled, QPalette::WindowText),
-              reserved->palette().color(QPalette::Link));
     EXPECT_NE(reserved->cursor().shape(), Qt::PointingHandCursor);
-
     ClickTab(1);
     QTest::mouseClick(Widget("Label11"), Qt::LeftButton);
     ClickTab(0);
@@ -237,11 +225,36 @@ TEST_F(WindowTest, LinksLookLikeLinksGreyWhenDisabledAndOpenTheirFileByMouseOrKe
     ClickTab(2);
     QTest::mouseClick(reserved, Qt::LeftButton);  // disabled: nothing
     Widget<QCheckBox>("Check5")->click();
-    EXPECT_EQ(reserved->cursor().shape(), Qt::PointingHandCursor);
     QTest::mouseClick(reserved, Qt::LeftButton);
     EXPECT_EQ(recording.calls, (std::vector<std::string>{"edit:" + (dir / "skins.txt").string(),
                                                          "edit:" + (dir / "vorstel.log").string(),
                                                          "edit:" + (dir / "reserved.txt").string()}));
+
+    const auto openBox = [&] {
+        // A closed box lingers until deleted: only the one showing counts.
+        QMessageBox* box = nullptr;
+        WaitFor([&] {
+            for (auto* candidate : window.findChildren<QMessageBox*>("MessageBox"))
+                if (candidate->isVisible()) box = candidate;
+            return box != nullptr;
+        }, 2000);
+        return box;
+    };
+    std::ofstream(dir / "vorstel.log", std::ios::binary) << "line\r\n";
+    ClickTab(0);
+    QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
+    QMessageBox* box = openBox();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->icon(), QMessageBox::Critical);
+    QTest::keyClick(box, Qt::Key_Return);  // the default: No
+    EXPECT_TRUE(WaitFor([&] { return !box->isVisible(); }, 2000));
+    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "line\r\n");
+
+    QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
+    box = openBox();
+    ASSERT_NE(box, nullptr);
+    box->button(QMessageBox::Yes)->click();
+    EXPECT_TRUE(WaitFor([&] { return std::filesystem::file_size(dir / "vorstel.log") == 0; }, 2000));
 }
 
 // The key that stops monitoring is the operator's first digit of a new interval: it stays in
@@ -261,62 +274,15 @@ TEST_F(WindowTest, AKeyInAnIntervalBoxWhileTheEngineRunsStopsMonitoringAndStaysI
     scan->end(false);
     QTest::keyClick(scan, Qt::Key_5);
     QApplication::processEvents();
-    for (const char* name : {"Command1", "Command2", "Command13", "Text1", "txtSVR", "txtPORT", "txtPWD", "MinPolt"})
-        EXPECT_FALSE(Widget(name)->isEnabled()) << name;
     EXPECT_TRUE(scan->isReadOnly()) << "locked, but keeping the operator's focus";
     EXPECT_FALSE(w.Timer3->isActive());
-    EXPECT_EQ(Widget<QLabel>("Label21")->text(), "Server not running!!");
     EXPECT_EQ(scan->text(), "35");
     EXPECT_EQ(QApplication::focusWidget(), scan);
     EXPECT_EQ(scan->cursorPosition(), 2);
     ASSERT_TRUE(WaitFor([&] { return Widget("Command1")->isEnabled(); }, 5000));
-    EXPECT_TRUE(scan->isEnabled());
     QTest::keyClick(scan, Qt::Key_0);
     EXPECT_EQ(w.form.txtMin.text(), "350");
     EXPECT_EQ(QApplication::focusWidget(), scan);
-}
-
-// The real message box. The dialogs come first so that they exist before the watchdog that
-// uses them.
-struct QtDialogsFirst {
-    QtDialogs dialogs;
-};
-
-class WindowWithQtDialogsTest : protected QtDialogsFirst, public WindowTest {
-protected:
-    WindowWithQtDialogsTest() : WindowTest(&dialogs) { dialogs.setParent(&window); }
-
-    QMessageBox* OpenBox() {
-        // A closed box lingers until deleted: only the one showing counts.
-        QMessageBox* box = nullptr;
-        WaitFor([&] {
-            for (auto* candidate : window.findChildren<QMessageBox*>("MessageBox"))
-                if (candidate->isVisible()) box = candidate;
-            return box != nullptr;
-        }, 2000);
-        return box;
-    }
-};
-
-TEST_F(WindowWithQtDialogsTest, TheDeleteQuestionIsCriticalAndDefaultsToNo) {
-    std::ofstream(dir / "vorstel.log", std::ios::binary) << "line\r\n";
-    QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
-    QMessageBox* box = OpenBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->windowTitle(), "Delete Log File");
-    EXPECT_EQ(box->text(), "Are you sure you want to delete the log file??");
-    EXPECT_EQ(box->icon(), QMessageBox::Critical);
-    ASSERT_NE(box->defaultButton(), nullptr);
-    EXPECT_EQ(box->standardButton(box->defaultButton()), QMessageBox::No);
-    QTest::keyClick(box, Qt::Key_Return);  // the default: No
-    EXPECT_TRUE(WaitFor([&] { return !box->isVisible(); }, 2000));
-    EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "line\r\n");
-
-    QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
-    box = OpenBox();
-    ASSERT_NE(box, nullptr);
-    box->button(QMessageBox::Yes)->click();
-    EXPECT_TRUE(WaitFor([&] { return std::filesystem::file_size(dir / "vorstel.log") == 0; }, 2000));
 }
 
 // A box reacts to losing the focus only when the focus moves on inside the window: not when
@@ -324,7 +290,6 @@ TEST_F(WindowWithQtDialogsTest, TheDeleteQuestionIsCriticalAndDefaultsToNo) {
 TEST_F(WindowTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
     auto* password = Widget<QLineEdit>("txtPWD");
     auto* patrol = Widget<QLineEdit>("MinPolt");
-    w.form.txtPWD.setText("");
     w.form.MinPolt.setText("1");
     const auto focusAndWait = [&](QWidget* box) {
         window.activateWindow();
@@ -333,28 +298,24 @@ TEST_F(WindowTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
         ASSERT_TRUE(WaitFor([&] { return box->hasFocus(); }, 1000));
     };
 
-    for (QLineEdit* box : {password, patrol}) {
-        focusAndWait(box);
-        QWidget other;  // another program's window
-        other.show();
-        other.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    focusAndWait(patrol);
+    QWidget other;  // another program's window
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
 
-        focusAndWait(box);
-        QTimer::singleShot(50, [] {
-            if (auto* menu = QApplication::activePopupWidget()) menu->close();
-        });
-        QContextMenuEvent menu(QContextMenuEvent::Mouse, box->rect().center(), box->mapToGlobal(box->rect().center()));
-        QApplication::sendEvent(box, &menu);
+    focusAndWait(patrol);
+    QTimer::singleShot(50, [] {
+        if (auto* menu = QApplication::activePopupWidget()) menu->close();
+    });
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, patrol->rect().center(), patrol->mapToGlobal(patrol->rect().center()));
+    QApplication::sendEvent(patrol, &menu);
 
-        focusAndWait(box);
-        QMessageBox message(QMessageBox::Information, "Vorstel", "Something else", QMessageBox::Ok, &window);
-        message.open();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&message));
-        message.close();
-        w.form.txtPWD.setText("secret");  // so that moving on to the next box warns of nothing
-    }
-    EXPECT_TRUE(scripted.shown.empty()) << scripted.titles().front();
+    focusAndWait(patrol);
+    QMessageBox message(QMessageBox::Information, "Vorstel", "Something else", QMessageBox::Ok, &window);
+    message.open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&message));
+    message.close();
     EXPECT_EQ(patrol->text(), "1");
 
     focusAndWait(patrol);
@@ -366,40 +327,19 @@ TEST_F(WindowTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
     EXPECT_EQ(scripted.titles(), std::vector<std::string>{"No rcon password provided!!"});
 }
 
-// The files and the server hold one byte a character: a character beyond Latin-1 is refused
-// as it is typed, never turned into "?" behind the operator's back.
-TEST_F(WindowTest, CharactersTheFilesCannotHoldAreRefusedAsTheyAreTyped) {
-    for (const char* name : {"Alert7", "txtPWD"}) {
-        auto* box = Widget<QLineEdit>(name);
-        box->setFocus();
-        box->selectAll();
-        QTest::keyClick(box, Qt::Key_Delete);
-        for (const QChar c : QString::fromUtf8("5 \u20AC or 5 \u00A3")) {  // as a keyboard layout types them
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(box, &press);
-        }
-        EXPECT_EQ(box->text(), QString::fromUtf8("5  or 5 \u00A3")) << name;
-        EXPECT_EQ(static_cast<TextBox*>(w.form.find(name))->text(), "5  or 5 \xA3") << name;
-    }
-}
-
 TEST_F(WindowTest, TheConsoleShowsAListingAndOutlivesAServerThatIsGone) {
     test::SimServerProcess server;
     ASSERT_NE(server.port(), 0);
     w.form.txtPORT.setText(std::to_string(server.port()));
     auto* input = Widget<QLineEdit>("Text1");
     auto* pane = Widget<QPlainTextEdit>("txtOutput");
-    auto* start = Widget("Command1");
     QTest::keyClicks(input, "status");
-    EXPECT_EQ(w.form.Text1.text(), "status");
     QElapsedTimer clock;
     clock.start();
     QTest::keyClick(input, Qt::Key_Return);
     EXPECT_EQ(input->text(), "");
-    EXPECT_FALSE(input->isEnabled());
-    EXPECT_FALSE(start->isEnabled());
     ASSERT_TRUE(WaitFor([&] { return pane->toPlainText().contains("map: dm/mohdm6"); }, 3000));
-    EXPECT_TRUE(WaitFor([&] { return input->isEnabled() && start->isEnabled(); }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return input->isEnabled(); }, 1000));
     EXPECT_GE(clock.elapsed(), RconLink::kReplyWindowMs) << "the whole reply window";
     EXPECT_LT(clock.elapsed(), RconLink::kReplyWindowMs + 300) << "and not much more";
     const QString shown = pane->toPlainText();
@@ -425,53 +365,14 @@ TEST_F(WindowTest, TheConsoleShowsAListingAndOutlivesAServerThatIsGone) {
     }
 }
 
-// The window with "Scan on Start" saved: it claims and warms up by itself, and releases the
-// server when it is told to end.
-TEST(VorstelBinary, ScanOnStartClaimsWarmsUpAndReleasesAtSigterm) {
-    SimServerProcess server;
-    ASSERT_NE(server.port(), 0);
-    QTemporaryDir dir;
-    Form1 settings;
-    settings.txtPORT.setText(std::to_string(server.port()));
-    settings.SoS.setValue(1);
-    ASSERT_TRUE(SaveSettings(settings, dir.path().toStdString()));
-
-    QProcess app;
-    app.setProgram(VORSTEL_APP_PATH);
-    app.setArguments({"--workdir", dir.path()});
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    app.setProcessEnvironment(env);
-    app.start();
-    ASSERT_TRUE(app.waitForStarted(5000));
-    ASSERT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue hacked"); }, 20000))
-        << server.Output().toStdString();
-    const std::vector<std::string> expected = {"sv_vorstel", "set sv_vorstel 0", "sv_vorstel", "set sv_vorstel 1",
-                                               "version", "cheats", "versionvorstel", "dmzdogtagversion", "getstatus"};
-    auto commands = server.Commands();
-    ASSERT_GE(commands.size(), expected.size());
-    EXPECT_EQ(std::vector(commands.begin(), commands.begin() + expected.size()), expected);
-
-    app.terminate();
-    ASSERT_TRUE(app.waitForFinished(30000));
-    EXPECT_EQ(app.exitCode(), 0);
-    EXPECT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue 0"); }, 5000));
-    commands = server.Commands();
-    EXPECT_EQ(std::vector(commands.end() - 3, commands.end()),
-              (std::vector<std::string>{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
-    EXPECT_TRUE(QFile::exists(dir.filePath("bans.lst")));
-}
-
-TEST_F(WindowTest, EditsAndClicksReachTheModelAndBack) {
+// Typing, clicking and the model's own changes reach the other side; a character beyond
+// Latin-1, which the files and the server cannot hold, is refused as it is typed rather than
+// turned into "?" behind the operator's back; and Exit closes the window in order.
+TEST_F(WindowTest, EditsAndClicksReachTheModelAndBackAndExitFinishes) {
     auto* server = Widget<QLineEdit>("txtSVR");
     server->selectAll();
     QTest::keyClicks(server, "10.1.2.3");
     EXPECT_EQ(w.form.txtSVR.text(), "10.1.2.3");
-    w.form.txtPWD.setText("secret");
-    EXPECT_EQ(Widget<QLineEdit>("txtPWD")->text(), "secret");
-    w.form.Label21.setCaption("Server: Running");
-    EXPECT_EQ(Widget<QLabel>("Label21")->text(), "Server: Running");
-
     auto* silent = Widget<QCheckBox>("Silent");
     silent->click();
     EXPECT_EQ(w.form.Silent.value(), 1);
@@ -479,6 +380,17 @@ TEST_F(WindowTest, EditsAndClicksReachTheModelAndBack) {
     EXPECT_EQ(w.form.Logea.value(), 0);
     EXPECT_FALSE(silent->isChecked());
     EXPECT_FALSE(silent->isEnabled());
+
+    auto* alert = Widget<QLineEdit>("Alert7");
+    alert->setFocus();
+    alert->selectAll();
+    QTest::keyClick(alert, Qt::Key_Delete);
+    for (const QChar c : QString::fromUtf8("5 \u20AC or 5 \u00A3")) {  // as a keyboard layout types them
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(alert, &press);
+    }
+    EXPECT_EQ(alert->text(), QString::fromUtf8("5  or 5 \u00A3"));
+    EXPECT_EQ(w.form.Alert7.text(), "5  or 5 \xA3");
 
     w.form.txtOutput.setText("first\r\nsecond");
     auto* pane = Widget<QPlainTextEdit>("txtOutput");
@@ -488,17 +400,12 @@ TEST_F(WindowTest, EditsAndClicksReachTheModelAndBack) {
     pane->setTextCursor(c);
     QTest::mouseClick(Widget("Command3"), Qt::LeftButton);
     EXPECT_EQ(recording.clipboard, "second");
-}
 
-TEST_F(WindowTest, ExitDisconnectsAndFinishes) {
     bool finished = false;
     QObject::connect(&window, &MainWindow::shutdownFinished, [&] { finished = true; });
-    auto* exit = Widget<QPushButton>("Command2");
-    QTest::mouseClick(exit, Qt::LeftButton);
+    QTest::mouseClick(Widget("Command2"), Qt::LeftButton);
     EXPECT_TRUE(WaitFor([&] { return finished; }, 2000));
-    EXPECT_EQ(exit->text(), "Disconnecting...");
     EXPECT_TRUE(std::filesystem::exists(dir / "rconvorstel.ini"));
-    EXPECT_TRUE(std::filesystem::exists(dir / "bans.lst"));
 }
 
 // Every paint of the window's widgets, in window coordinates.
