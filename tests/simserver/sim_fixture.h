@@ -35,11 +35,7 @@ struct Sent {
 
 class SimFixture {
 public:
-    explicit SimFixture(const std::string& scenarioText = "", const std::string& password = "myWord")
-        : SimFixture(MustParse(scenarioText), password) {}
-
-    explicit SimFixture(Scenario scenario, const std::string& password = "myWord")
-        : server(reactor, std::move(scenario), password) {
+    explicit SimFixture(const std::string& scenarioText = "") : server(reactor, MustParse(scenarioText), "myWord") {
         server.transmit = [this](const std::string& data, const Peer& to) {
             sent.push_back(Sent{reactor.nowMs(), data, to});
         };
