@@ -7,9 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "posix_reactor.h"
@@ -27,7 +27,8 @@ std::unique_ptr<Timer> After(PosixReactor& r, int ms, std::function<void()> onTi
 }
 
 // One loop with a repeating timer, a single-shot one restarted before it fires, one stopped
-// and one destroyed: none fires early, each as often as it should.
+// and one destroyed: none fires early, each as often as it should. Then posted work runs
+// after the current handler, in order.
 TEST(PosixReactor, TimersNeverFireEarlyKeepTheirBeatAndStaySilentOnceStopped) {
     PosixReactor r;
     const auto start = r.nowMs();
@@ -47,7 +48,19 @@ TEST(PosixReactor, TimersNeverFireEarlyKeepTheirBeatAndStaySilentOnceStopped) {
     auto stopped = After(r, 10, [&] { ++silent; });
     stopped->stop();
     After(r, 10, [&] { ++silent; });
-    auto end = After(r, 200, [&] { r.quit(7); });
+    std::string order;
+    auto end = After(r, 200, [&] {
+        r.post([&] { order += 'b'; });
+        r.post([&] {
+            order += 'c';
+            r.post([&] {
+                order += 'e';
+                r.quit(7);
+            });
+        });
+        order += 'a';
+        r.post([&] { order += 'd'; });
+    });
 
     EXPECT_EQ(r.run(), 7);
     ASSERT_GE(ticks.size(), 3u);
@@ -56,64 +69,30 @@ TEST(PosixReactor, TimersNeverFireEarlyKeepTheirBeatAndStaySilentOnceStopped) {
     ASSERT_EQ(once.size(), 1u);
     EXPECT_GE(once[0], 60);
     EXPECT_EQ(silent, 0);
-}
-
-TEST(PosixReactor, PostedWorkRunsAfterTheCurrentHandlerInOrder) {
-    PosixReactor r;
-    std::string order;
-    auto t = After(r, 0, [&] {
-        r.post([&] { order += 'b'; });
-        r.post([&] {
-            order += 'c';
-            r.post([&] {
-                order += 'e';
-                r.quit(1);
-            });
-        });
-        order += 'a';
-        r.post([&] { order += 'd'; });
-    });
-    EXPECT_EQ(r.run(), 1);
     EXPECT_EQ(order, "abcde");
 }
 
-// A peer on 127.0.0.1 that waits for one datagram and answers it with each of `replies`.
-class UdpPeer {
-public:
-    UdpPeer() {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        socklen_t n = sizeof a;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &n);
-        port_ = ntohs(a.sin_port);
-        timeval wait{2, 0};
-        ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-    }
-    ~UdpPeer() { ::close(fd_); }
-    int port() const { return port_; }
-    std::string Answer(const std::vector<std::string>& replies) {
-        char buffer[2048];
-        sockaddr_in from{};
-        socklen_t n = sizeof from;
-        const auto got = ::recvfrom(fd_, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &n);
-        if (got < 0) return "(nothing)";
-        for (const auto& r : replies) ::sendto(fd_, r.data(), r.size(), 0, reinterpret_cast<sockaddr*>(&from), n);
-        return std::string(buffer, static_cast<std::size_t>(got));
-    }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-};
-
-// The link closes the socket after a reply's first datagram: what follows must not reach it.
+// A peer on 127.0.0.1, watched by the loop, answers the request with three datagrams. The
+// link closes the socket after a reply's first datagram: what follows must not reach it.
 TEST(PosixReactor, ASocketSendsAndHearsEachDatagramUntilClosed) {
     PosixReactor r;
     auto guard = After(r, 3000, [&r] { r.quit(99); });
-    UdpPeer peer;
+    const int peer = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ::bind(peer, reinterpret_cast<sockaddr*>(&address), size);
+    ::getsockname(peer, reinterpret_cast<sockaddr*>(&address), &size);
+    std::string received(64, '\0');
+    r.watch(peer, [&] {
+        sockaddr_in from{};
+        socklen_t n = sizeof from;
+        const auto got = ::recvfrom(peer, received.data(), received.size(), 0, reinterpret_cast<sockaddr*>(&from), &n);
+        received.resize(static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        for (const std::string& reply : {std::string("one"), std::string(3000, 'x'), std::string("third")})
+            ::sendto(peer, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&from), n);
+    });
     auto s = r.createDatagramSocket();
     std::vector<std::string> got;
     s->onDataArrival = [&] {
@@ -122,16 +101,15 @@ TEST(PosixReactor, ASocketSendsAndHearsEachDatagramUntilClosed) {
         s->close();
         guard = After(r, 200, [&r] { r.quit(0); });
     };
-    s->setRemoteHost("localhost");  // the look-up's thread must wake the sleeping loop
-    s->setRemotePort(peer.port());
+    s->setRemoteHost("localhost");  // looked up on another thread, which must wake the loop
+    s->setRemotePort(ntohs(address.sin_port));
     EXPECT_FALSE(s->isOpen());
     const std::string request("\xFF\xFF\xFF\xFF\x02 rcon pw status", 20);
     s->send(request);
     EXPECT_TRUE(s->isOpen());
-    std::string received;
-    std::thread answer([&] { received = peer.Answer({"one", std::string(3000, 'x'), "third"}); });
     EXPECT_EQ(r.run(), 0);
-    answer.join();
+    r.unwatch(peer);
+    ::close(peer);
     EXPECT_EQ(received, request);
     EXPECT_EQ(got, (std::vector<std::string>{"one", std::string(3000, 'x')}));
     EXPECT_FALSE(s->isOpen());
