@@ -257,18 +257,13 @@ private:
         healthySince_ = Monitoring() ? reactor_.nowMs() : -1;
     }
 
-    // Once the faults stop, a listing must come within one scan period (and the cycles'
-    // own time).
+    // Once the faults stop, a listing must come within one scan period (3 minutes) and the
+    // cycles' own time.
     void CheckRecovery() {
         CheckEngineState();
-        if (!Monitoring()) healthySince_ = -1;
+        if (!Monitoring() || lastListing_ >= healthySince_) healthySince_ = -1;
         if (faulty_ || healthySince_ < 0) return;
-        if (lastListing_ >= healthySince_) {
-            healthySince_ = -1;
-            return;
-        }
-        const std::int64_t allowed = 3 * kMinute + 2 * kMinute;
-        if (reactor_.nowMs() - healthySince_ > allowed) {
+        if (reactor_.nowMs() - healthySince_ > 3 * kMinute + 2 * kMinute) {
             Violation("no listing within a scan period after the faults stopped");
             healthySince_ = -1;
         }
