@@ -1,7 +1,7 @@
 #include "simulation.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <array>
 #include <functional>
 #include <map>
 #include <random>
@@ -22,10 +22,10 @@ constexpr std::int64_t kSecond = 1000, kMinute = 60 * kSecond;
 constexpr const char* kScan = "scan";
 constexpr const char* kPatrol = "patrol";
 
-// Records every datagram the watchdog sends, to check that requests never overlap.
+// Reports every datagram the watchdog sends, to check that requests never overlap.
 class RecordingReactor : public VirtualReactor {
 public:
-    std::vector<std::int64_t> sends;
+    std::function<void()> onSend;
     std::unique_ptr<DatagramSocket> createDatagramSocket() override {
         return std::make_unique<Recording>(VirtualReactor::createDatagramSocket(), *this);
     }
@@ -43,7 +43,7 @@ private:
         void setRemoteHost(const std::string& h) override { inner_->setRemoteHost(h); }
         void setRemotePort(std::int32_t p) override { inner_->setRemotePort(p); }
         void send(const std::string& bytes) override {
-            r_.sends.push_back(r_.nowMs());
+            r_.onSend();
             inner_->send(bytes);
         }
         std::optional<std::string> readDatagram() override { return inner_->readDatagram(); }
@@ -98,9 +98,7 @@ public:
         if (!Monitoring()) Start();
         reactor_.advance(8 * kMinute);
         CheckRecovery();
-        CheckRequestsNeverOverlap();
         result_.seed = options_.seed;
-        result_.requests = reactor_.sends.size();
         result_.bans = w_.form.Bans.rowCount();
         std::uint64_t h = 1469598103934665603ull;
         for (const auto& c : server_.received()) h = Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
@@ -150,11 +148,8 @@ private:
             server_.removePlayer(it->first);
         } else if (roll < 58 && w_.form.Bans.rowCount() > 0) {
             // A banned player comes back, sometimes from another address of his range.
-            const std::string ip(w_.form.Bans.rowAtIndex(static_cast<std::size_t>(
-                                Between(0, static_cast<int>(w_.form.Bans.rowCount()) - 1)))
-                                .cell(0));
-            std::string address = ReplaceAll(ip, "xxx", std::to_string(Between(0, 255)));
-            Join(address);
+            const auto row = static_cast<std::size_t>(Between(0, static_cast<int>(w_.form.Bans.rowCount()) - 1));
+            Join(ReplaceAll(w_.form.Bans.rowAtIndex(row).cell(0), "xxx", std::to_string(Between(0, 255))));
         } else if (roll < 63 && !server_.players().empty()) {
             server_.postBanRequest(server_.players().begin()->first, Chance(0.5) ? "teamkilling" : "");
         } else if (roll < 66) {
@@ -225,8 +220,8 @@ private:
         if (released_) Violation("\"" + c.line + "\" sent after the release");
         const auto& sent = server_.received();
         // A Start clicked while the release was still going counts from then on.
-        if (lastClickWasStop_ && c.line == "set resetvalue 0" && sent.size() >= 3 && sent[sent.size() - 3].line == "set sv_vorstel 0" &&
-            w_.form.Label21.caption() == "Server not running!!")
+        if (lastClickWasStop_ && c.line == "set resetvalue 0" && sent.size() >= 3 &&
+            sent[sent.size() - 3].line == "set sv_vorstel 0" && w_.form.Label21.caption() == "Server not running!!")
             released_ = true;
     }
     void CheckEngineState() {
@@ -262,31 +257,24 @@ private:
         healthySince_ = Monitoring() ? reactor_.nowMs() : -1;
     }
 
-    // Once the faults stop, a listing must come within one scan period (and the cycles'
-    // own time).
+    // Once the faults stop, a listing must come within one scan period (3 minutes) and the
+    // cycles' own time.
     void CheckRecovery() {
         CheckEngineState();
-        if (!Monitoring()) healthySince_ = -1;
+        if (!Monitoring() || lastListing_ >= healthySince_) healthySince_ = -1;
         if (faulty_ || healthySince_ < 0) return;
-        if (lastListing_ >= healthySince_) {
-            healthySince_ = -1;
-            return;
-        }
-        const std::int64_t allowed = 3 * kMinute + 2 * kMinute;
-        if (reactor_.nowMs() - healthySince_ > allowed) {
+        if (reactor_.nowMs() - healthySince_ > 3 * kMinute + 2 * kMinute) {
             Violation("no listing within a scan period after the faults stopped");
             healthySince_ = -1;
         }
     }
 
-    void CheckRequestsNeverOverlap() {
-        for (std::size_t i = 1; i < reactor_.sends.size(); ++i)
-            if (reactor_.sends[i] - reactor_.sends[i - 1] < RconLink::kReplyWindowMs)
-                Violation("two requests in flight: sends at " + std::to_string(reactor_.sends[i - 1]) + " and " +
-                          std::to_string(reactor_.sends[i]));
-    }
-
     void Instrument() {
+        reactor_.onSend = [this] {
+            if (result_.requests++ > 0 && reactor_.nowMs() - lastSend_ < RconLink::kReplyWindowMs)
+                Violation("two requests in flight: sends at " + std::to_string(lastSend_) + " and now");
+            lastSend_ = reactor_.nowMs();
+        };
         server_.onCommand = [this](const sim::ReceivedCommand& c) {
             CheckStopped(c);
             CheckEngineState();
@@ -316,71 +304,59 @@ private:
     // The cycles never overlap, and their effects on the tables are the allowed ones.
     void Checked(std::function<Task<void>()>& work, const char* what, std::size_t& count) {
         work = [this, inner = work, what, &count]() -> Task<void> {
-            Enter(what);
+            if (cycle_) Violation(std::string("a ") + what + " began while another cycle ran");
+            cycle_ = what;
             ++count;
             const auto before = Snapshot();
             const auto disturbances = disturbances_;
             const bool healthy = !faulty_ && reactor_.nowMs() >= unsettledUntil_;
             const auto receivedBefore = server_.received().size();
-            const auto bans = w_.form.Bans.rows();
             try {
                 co_await inner();
             } catch (...) {
-                Leave();
+                cycle_ = nullptr;
                 throw;
             }
             CheckRemovals(before, Snapshot());
             if (!w_.engine.StatusText.empty()) lastListing_ = reactor_.nowMs();
             const bool undisturbed = healthy && !faulty_ && disturbances == disturbances_;
             if (what == kPatrol && undisturbed && !w_.engine.StatusText.empty())
-                CheckBannedKicked(w_.engine.StatusText, bans, receivedBefore);
-            Leave();
+                CheckBannedKicked(w_.engine.StatusText, before[kBans], receivedBefore);
+            cycle_ = nullptr;
         };
     }
 
-    void Enter(const char* what) {
-        if (cycle_) Violation(std::string("a ") + what + " began while another cycle ran");
-        cycle_ = what;
-    }
-    void Leave() { cycle_ = nullptr; }
-
-    struct Tables {
-        std::map<RowId, PenaltyRecord> warnings, kicks, bans;
-    };
-    Tables Snapshot() {
-        Tables t;
-        const auto add = [](const Table& table, std::map<RowId, PenaltyRecord>& rows) {
-            for (std::size_t i = 0; i < table.rowCount(); ++i) rows[table.rowAtIndex(i).id] = PenaltyAt(table, i);
-        };
-        add(w_.form.Warnings, t.warnings);
-        add(w_.form.Kicks, t.kicks);
-        add(w_.form.Bans, t.bans);
-        return t;
+    enum { kWarnings, kKicks, kBans };
+    using Rows = std::map<RowId, PenaltyRecord>;
+    std::array<Rows, 3> Snapshot() {
+        std::array<Rows, 3> rows;
+        const Table* tables[] = {&w_.form.Warnings, &w_.form.Kicks, &w_.form.Bans};
+        for (int t = kWarnings; t <= kBans; ++t)
+            for (std::size_t i = 0; i < tables[t]->rowCount(); ++i)
+                rows[t][tables[t]->rowAtIndex(i).id] = PenaltyAt(*tables[t], i);
+        return rows;
     }
 
     // Rows only go by escalation: warnings into a kick, kicks into a ban, of the same address.
-    void CheckRemovals(const Tables& before, const Tables& after) {
-        const auto madeFor = [](const std::map<RowId, PenaltyRecord>& rows, const std::map<RowId, PenaltyRecord>& old,
-                                const std::string& ip, const std::string& suffix) {
-            for (const auto& [id, r] : rows)
-                if (!old.count(id) && r.IP == ip && r.Reason.size() >= suffix.size() &&
-                    r.Reason.compare(r.Reason.size() - suffix.size(), suffix.size(), suffix) == 0)
-                    return true;
+    void CheckRemovals(const std::array<Rows, 3>& before, const std::array<Rows, 3>& after) {
+        const auto madeFor = [&](int table, const std::string& ip, const char* suffix) {
+            for (const auto& [id, r] : after[table])
+                if (!before[table].count(id) && r.IP == ip && r.Reason.ends_with(suffix)) return true;
             return false;
         };
-        for (const auto& [id, r] : before.bans)
-            if (!after.bans.count(id)) Violation("ban row " + r.IP + " disappeared");
-        for (const auto& [id, r] : before.warnings)
-            if (!after.warnings.count(id) && !madeFor(after.kicks, before.kicks, r.IP, " accumulated warnings") &&
-                !madeFor(after.bans, before.bans, r.IP, " accumulated kicks"))
+        for (const auto& [id, r] : before[kBans])
+            if (!after[kBans].count(id)) Violation("ban row " + r.IP + " disappeared");
+        for (const auto& [id, r] : before[kWarnings])
+            if (!after[kWarnings].count(id) && !madeFor(kKicks, r.IP, " accumulated warnings") &&
+                !madeFor(kBans, r.IP, " accumulated kicks"))
                 Violation("warning row " + r.IP + " disappeared without escalation");
-        for (const auto& [id, r] : before.kicks)
-            if (!after.kicks.count(id) && !madeFor(after.bans, before.bans, r.IP, " accumulated kicks"))
+        for (const auto& [id, r] : before[kKicks])
+            if (!after[kKicks].count(id) && !madeFor(kBans, r.IP, " accumulated kicks"))
                 Violation("kick row " + r.IP + " disappeared without escalation");
     }
 
     // A banned player listed through a patrol whose requests all arrived is kicked in it.
-    void CheckBannedKicked(const std::string& listing, const std::vector<TableRow>& bans, std::size_t receivedBefore) {
+    void CheckBannedKicked(const std::string& listing, const Rows& bans, std::size_t receivedBefore) {
         const auto& received = server_.received();
         std::set<std::string> kicked;
         for (std::size_t i = receivedBefore; i < received.size(); ++i)
@@ -390,8 +366,8 @@ private:
         for (std::size_t i = 3; i + 3 <= lines.size(); ++i) {
             PlayerLine p;
             if (ParseStatusLine(lines[i], p) != LineKind::Player) continue;
-            for (const auto& ban : bans)
-                if (p.IP.rfind(BanPrefix(ban.cell(0)), 0) == 0 && !kicked.count(p.ClientNumber))
+            for (const auto& [id, ban] : bans)
+                if (p.IP.rfind(BanPrefix(ban.IP), 0) == 0 && !kicked.count(p.ClientNumber))
                     Violation("banned player " + p.Name + " (" + p.IP + ") stayed through a patrol");
         }
     }
@@ -412,6 +388,7 @@ private:
     std::int64_t healthySince_ = -1;
     std::int64_t lastListing_ = -1;
     std::int64_t windowStart_ = 0;
+    std::int64_t lastSend_ = 0;
     const char* cycle_ = nullptr;
     Button* pendingClick_ = nullptr;
     int stopAfterRequests_ = 0;

@@ -12,11 +12,9 @@ TEST_P(SeededRun, EveryInvariantHolds) {
     SimulationOptions options;
     options.seed = GetParam();
     options.hours = 2;
-    std::printf("seed %llu (replay: vorstel-simulate --seed %llu --hours 2)\n",
-                static_cast<unsigned long long>(options.seed), static_cast<unsigned long long>(options.seed));
     const auto result = RunSimulation(options);
-    std::printf("%s\n", result.Summary().c_str());
-    EXPECT_TRUE(result.violations.empty()) << result.Summary() << "\n" << ::testing::PrintToString(result.violations);
+    EXPECT_TRUE(result.violations.empty()) << result.Summary() << "\n" << ::testing::PrintToString(result.violations)
+                                           << "\nreplay: vorstel-simulate --seed " << options.seed << " --hours 2";
     EXPECT_GT(result.scans, 10u);
     EXPECT_GT(result.patrols, 50u);
 }

@@ -27,31 +27,17 @@ inline Scenario MustParse(const std::string& text) {
     return r ? *r.scenario : Scenario{};
 }
 
-struct Sent {
-    std::int64_t atMs;
-    std::string data;
-    Peer to;
-};
-
 class SimFixture {
 public:
-    explicit SimFixture(const std::string& scenarioText = "", const std::string& password = "myWord")
-        : SimFixture(MustParse(scenarioText), password) {}
-
-    explicit SimFixture(Scenario scenario, const std::string& password = "myWord")
-        : server(reactor, std::move(scenario), password) {
-        server.transmit = [this](const std::string& data, const Peer& to) {
-            sent.push_back(Sent{reactor.nowMs(), data, to});
-        };
+    explicit SimFixture(const std::string& scenarioText = "") : server(reactor, MustParse(scenarioText), "myWord") {
+        server.transmit = [this](const std::string& data, const Peer&) { sent.push_back(data); };
     }
 
-    // Every datagram sent back for one raw datagram, without waiting for delayed ones.
+    // Every datagram sent back at once for one raw datagram.
     std::vector<std::string> exchange(const std::string& datagram, const Peer& from = kClient) {
-        const std::size_t before = sent.size();
+        sent.clear();
         server.receive(datagram, from);
-        std::vector<std::string> out;
-        for (std::size_t i = before; i < sent.size(); ++i) out.push_back(sent[i].data);
-        return out;
+        return sent;
     }
 
     // The text of the one reply datagram to an rcon command, its header checked and removed.
@@ -67,7 +53,7 @@ public:
 
     VirtualReactor reactor;
     SimServer server;
-    std::vector<Sent> sent;
+    std::vector<std::string> sent;
 };
 
 }  // namespace vorstel::sim::testing
