@@ -20,10 +20,6 @@ RconLink::RconLink(Reactor& reactor, Form1& form, TrafficLog& traffic)
 
 RconLink::~RconLink() { *alive_ = false; }
 
-Task<void> RconLink::WaitForLink() {
-    if (busy() || !linkWaiters_.empty()) co_await linkWaiters_.wait();
-}
-
 Task<void> RconLink::Pause(int milliseconds) {
     pauseTimer_->setInterval(milliseconds);
     pauseTimer_->start();
@@ -57,18 +53,15 @@ bool RconLink::pacing() const {
 
 void RconLink::SetPacing(bool on) { traits().pacing = on; }
 
-Task<std::string> RconLink::SendRconCommand(std::string command) {
-    co_return co_await Send(std::move(command), std::nullopt);
-}
+Task<std::string> RconLink::SendRconCommand(std::string command) { return Send(std::move(command), std::nullopt); }
 
 Task<std::string> RconLink::SendRconCommand(std::string command, Framing framing) {
-    co_return co_await Send(std::move(command), framing);
+    return Send(std::move(command), framing);
 }
 
 // Holds the link until the server's bucket has room; a request that goes out at once waits
 // for nothing.
 Task<void> RconLink::WaitForBucket() {
-    if (!pacing()) co_return;
     for (;;) {
         const std::int64_t now = reactor_.nowMs();
         const std::int64_t at = traits().bucket.EarliestSend(now);
@@ -83,7 +76,7 @@ Task<void> RconLink::WaitForBucket() {
 
 Task<std::string> RconLink::Send(std::string command, std::optional<Framing> forced) {
     while (busy()) co_await linkWaiters_.wait();
-    co_await WaitForBucket();
+    if (pacing()) co_await WaitForBucket();
 
     // Taken only now: what was found out while this request waited holds for it too.
     const Framing framing = forced.value_or(this->framing());
