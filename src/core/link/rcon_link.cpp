@@ -1,5 +1,8 @@
 #include "rcon_link.h"
 
+#include <initializer_list>
+#include <string_view>
+
 #include "../runtime/numbers.h"
 
 namespace vorstel {
@@ -28,6 +31,24 @@ Task<void> RconLink::Pause(int milliseconds) {
 
 std::string RconLink::serverKey() const { return form_.txtSVR.text() + '\n' + form_.txtPORT.text(); }
 
+namespace {
+// Whether `key` is the parts joined by line feeds, without building the joined text: the
+// framing is looked up at every request.
+bool IsJoined(std::string_view key, std::initializer_list<std::string_view> parts) {
+    bool first = true;
+    for (const auto part : parts) {
+        if (!first) {
+            if (key.empty() || key.front() != '\n') return false;
+            key.remove_prefix(1);
+        }
+        first = false;
+        if (key.substr(0, part.size()) != part) return false;
+        key.remove_prefix(part.size());
+    }
+    return key.empty();
+}
+}  // namespace
+
 RconLink::ServerTraits& RconLink::traits() { return servers_[serverKey()]; }
 
 const RconLink::ServerTraits* RconLink::knownTraits() const {
@@ -37,7 +58,8 @@ const RconLink::ServerTraits* RconLink::knownTraits() const {
 
 Framing RconLink::framing() const {
     const ServerTraits* t = knownTraits();
-    if (!t || framingKey_ != serverKey() + '\n' + form_.txtPWD.text()) return Framing::LeadingBlank;
+    if (!t || !IsJoined(framingKey_, {form_.txtSVR.text(), form_.txtPORT.text(), form_.txtPWD.text()}))
+        return Framing::LeadingBlank;
     return t->framing;
 }
 
@@ -80,9 +102,10 @@ Task<std::string> RconLink::Send(std::string command, std::optional<Framing> for
 
     // Taken only now: what was found out while this request waited holds for it too.
     const Framing framing = forced.value_or(this->framing());
-    traffic_.WriteRequest(framing == Framing::RawLine && framing != this->framing()
-                              ? command + "   (sent without the leading blank)"
-                              : command);
+    if (framing == Framing::RawLine && framing != this->framing())
+        traffic_.WriteRequest(command + "   (sent without the leading blank)");
+    else
+        traffic_.WriteRequest(command);
     SetGuardedEnabled(false);
     form_.rconwait.setValue(true);
 
