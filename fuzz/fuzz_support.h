@@ -79,6 +79,12 @@ private:
     std::filesystem::path path_;
 };
 
+// The run's working directory for the target `name`.
+inline const std::filesystem::path& RunPath(const char* name) {
+    static const RunDirectory run(name);
+    return run.path();
+}
+
 class NoDesktop : public Desktop {
     void clearClipboard() override {}
     void setClipboardText(const std::string&) override {}
@@ -117,14 +123,14 @@ private:
 
 // The working directory of the whole run of the target `name`, with the skin lists.
 inline const std::filesystem::path& SkinnedRunDirectory(const char* name) {
-    static const RunDirectory run(name);
+    static const std::filesystem::path& run = RunPath(name);
     static const bool written = [] {
         std::ofstream(run / kSkinsFile, std::ios::binary) << "tiedie\r\n allied_glow \r\nGerman_Shiny\r\n\r\n";
         std::ofstream(run / kReservedFile, std::ios::binary) << "allied_vip\r\n";
         return true;
     }();
     (void)written;
-    return run.path();
+    return run;
 }
 
 // A watchdog on virtual time against a FuzzedServer, started in the run's working directory.
