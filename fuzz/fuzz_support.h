@@ -1,9 +1,8 @@
 #pragma once
 // What every fuzz target shares: a check that stops the run with the failed condition, and the
 // input cut into parts at NUL bytes (the targets that read several texts take them this way,
-// so a seed stays readable). The targets that drive the whole watchdog share the server that
-// replays the input, their settings and the watchdog's surroundings; the corpus writer uses the
-// same settings, so that its seeds hold the replies to exactly the requests the targets send.
+// so a seed stays readable). The two targets that drive the whole watchdog share the server
+// that replays the input, the watchdog's surroundings and its settings.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -35,6 +35,12 @@ namespace vorstel::fuzz {
 
 #define FUZZ_CHECK(condition) \
     ((condition) ? static_cast<void>(0) : ::vorstel::fuzz::Fail(#condition, __FILE__, __LINE__))
+
+// AddressSanitizer's defaults, cheaper for many small allocations: five frames of each
+// allocation's and release's stack, and a quarantine of freed memory that still outlasts any
+// one execution many times over. ASAN_OPTIONS overrides them (malloc_context_size=30 for whole
+// stacks when replaying a crash).
+extern "C" const char* __asan_default_options() { return "malloc_context_size=5:quarantine_size_mb=16"; }
 
 inline std::string_view Bytes(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};
@@ -73,6 +79,12 @@ private:
     std::filesystem::path path_;
 };
 
+// The run's working directory for the target `name`.
+inline const std::filesystem::path& RunPath(const char* name) {
+    static const RunDirectory run(name);
+    return run.path();
+}
+
 class NoDesktop : public Desktop {
     void clearClipboard() override {}
     void setClipboardText(const std::string&) override {}
@@ -100,6 +112,7 @@ public:
             ++requests_;
         });
     }
+    std::size_t requests() const { return requests_; }
 
 private:
     std::vector<std::string> replies_;
@@ -108,67 +121,45 @@ private:
     std::unique_ptr<VirtualNetwork::Endpoint> endpoint_;
 };
 
-// The skin lists of the working directory.
-inline void WriteSkinLists(const std::filesystem::path& dir) {
-    std::ofstream(dir / kSkinsFile, std::ios::binary) << "tiedie\r\n allied_glow \r\nGerman_Shiny\r\n\r\n";
-    std::ofstream(dir / kReservedFile, std::ios::binary) << "allied_vip\r\n";
-}
-
-// Every cheat box and both private checks on, names passed to the companion mod, a warning,
-// a timed ban and the default kicks as penalties, escalation of warnings too, the high-ping
-// kick after a second patrol, and two ban rows for the patrol to enforce.
-inline void PrepareScan(Watchdog& w, const Calendar& calendar) {
-    auto& f = w.form;
-    f.Logea.setValue(0);
-    for (auto& box : f.Cheats) box.setValue(1);
-    f.txtTAG.setText("[TAG]");
-    f.txtPRP.setText("secret");
-    f.Check1.setValue(1);
-    f.Check5.setValue(1);
-    f.Check3.setValue(1);
-    w.engine.SpearheadServer = true;
-    f.Penalty(PenaltyRow::Wallhack).Warning->setValue(true);
-    f.Penalty(PenaltyRow::NoFog).Ban->setValue(true);
-    f.Penalty(PenaltyRow::NoFog).Days->setText("3");
-    f.AcWarns.setText("2");
-    f.Check2.setValue(1);
-    f.Text5.setText("100");
-    f.Text6.setText("2");
-    AddBan(f.Bans, calendar, "10.0.xxx.xxx", "Old Cheat", "Cheat: Wallhack", std::nullopt);
-    AddBan(f.Bans, calendar, "81.34..", "Wolf", "Admin.Ban", 7);
-}
-
-// The monitoring target's intervals on top: a scan every minute, a patrol every 20 s.
-inline void PrepareMonitoring(Watchdog& w, const Calendar& calendar) {
-    PrepareScan(w, calendar);
-    w.form.txtMin.setText("1");
-    w.form.MinPolt.setText("20");
-}
-
-// One scan of the listing (none when it is empty), then two patrols of it: the second one
-// takes up the high pings that the first one counted.
-inline Task<void> ScanAndPatrol(Watchdog& w, std::string listing, bool& finished) {
-    w.engine.StatusText = listing;
-    if (!w.engine.StatusText.empty()) co_await w.scan.Work();
-    co_await RunPatrol(w);
-    w.engine.StatusText = std::move(listing);
-    co_await RunPatrol(w);
-    finished = true;
-}
-
-// A working directory with the skin lists, one for the whole run of the target `name`.
+// The working directory of the whole run of the target `name`, with the skin lists.
 inline const std::filesystem::path& SkinnedRunDirectory(const char* name) {
-    static const RunDirectory run(name);
-    static const bool written = (WriteSkinLists(run.path()), true);
+    static const std::filesystem::path& run = RunPath(name);
+    static const bool written = [] {
+        std::ofstream(run / kSkinsFile, std::ios::binary) << "tiedie\r\n allied_glow \r\nGerman_Shiny\r\n\r\n";
+        std::ofstream(run / kReservedFile, std::ios::binary) << "allied_vip\r\n";
+        return true;
+    }();
     (void)written;
-    return run.path();
+    return run;
 }
 
 // A watchdog on virtual time against a FuzzedServer, started in the run's working directory.
-// A task that ends with an exception is a failure.
+// Every cheat box and both private checks are on, names are passed to the companion mod, a
+// warning, a timed ban and the default kicks are the penalties, warnings escalate too, the
+// high-ping kick comes after a second patrol, and two ban rows wait for the patrol. A task that
+// ends with an exception is a failure. No traffic log: nobody reads it here, and writing it
+// cost more than the exchange itself.
+//
+// Input: a first part (`head`), then at most `maxReplies` reply datagrams, NUL-separated.
 struct FuzzedWatchdog {
-    FuzzedWatchdog(const char* target, std::vector<std::string> replies)
-        : server(reactor, std::move(replies)), w({reactor, desktop, dialogs, calendar}, SkinnedRunDirectory(target)) {
+    FuzzedWatchdog(const char* target, std::string_view input, std::size_t maxReplies)
+        : FuzzedWatchdog(target, Parts(input, 1 + maxReplies)) {}
+
+    std::string head;
+    VirtualReactor reactor;
+    FuzzedServer server;
+    NoDesktop desktop;
+    YesDialogs dialogs;
+    FixedCalendar calendar;
+    Watchdog w;
+
+private:
+    FuzzedWatchdog(const char* target, std::vector<std::string> parts)
+        : head(std::move(parts[0])),
+          server(reactor, {std::make_move_iterator(parts.begin() + 1), std::make_move_iterator(parts.end())}),
+          w({reactor, desktop, dialogs, calendar}, SkinnedRunDirectory(target)) {
+        calendar.current = {2026, 12, 5, 21, 7, 0};
+        w.traffic = TrafficLog({});
         w.scope.setErrorHandler([](std::exception_ptr error) {
             try {
                 std::rethrow_exception(error);
@@ -180,18 +171,25 @@ struct FuzzedWatchdog {
             std::abort();
         });
         w.Startup();
+        auto& f = w.form;
+        f.Logea.setValue(0);
+        for (auto& box : f.Cheats) box.setValue(1);
+        f.txtTAG.setText("[TAG]");
+        f.txtPRP.setText("secret");
+        f.Check1.setValue(1);
+        f.Check5.setValue(1);
+        f.Check3.setValue(1);
+        w.engine.SpearheadServer = true;
+        f.Penalty(PenaltyRow::Wallhack).Warning->setValue(true);
+        f.Penalty(PenaltyRow::NoFog).Ban->setValue(true);
+        f.Penalty(PenaltyRow::NoFog).Days->setText("3");
+        f.AcWarns.setText("2");
+        f.Check2.setValue(1);
+        f.Text5.setText("100");
+        f.Text6.setText("2");
+        AddBan(f.Bans, calendar, "10.0.xxx.xxx", "Old Cheat", "Cheat: Wallhack", std::nullopt);
+        AddBan(f.Bans, calendar, "81.34..", "Wolf", "Admin.Ban", 7);
     }
-
-    VirtualReactor reactor;
-    FuzzedServer server;
-    NoDesktop desktop;
-    YesDialogs dialogs;
-    FixedCalendar calendar = [] {
-        FixedCalendar c;
-        c.current = {2026, 12, 5, 21, 7, 0};
-        return c;
-    }();
-    Watchdog w;
 };
 
 }  // namespace vorstel::fuzz

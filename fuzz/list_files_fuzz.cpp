@@ -16,11 +16,6 @@ using namespace vorstel;
 
 namespace {
 
-const fuzz::RunDirectory& Run() {
-    static const fuzz::RunDirectory run("lists");
-    return run;
-}
-
 void Write(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -58,10 +53,10 @@ std::vector<std::string> Files(const std::filesystem::path& dir) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto dir = Run().path();
-    for (const char* name : {kWarningsFile, kKicksFile, kBansFile, kSkinsFile}) std::filesystem::remove(dir / name);
-    const auto parts = fuzz::Parts(fuzz::Bytes(data, size), 4);
+    const auto dir = fuzz::RunPath("lists");
     const char* names[] = {kWarningsFile, kKicksFile, kBansFile, kSkinsFile};
+    for (const char* name : names) std::filesystem::remove(dir / name);
+    const auto parts = fuzz::Parts(fuzz::Bytes(data, size), 4);
     for (std::size_t i = 0; i < parts.size(); ++i) Write(dir / names[i], parts[i]);
 
     FixedCalendar calendar;

@@ -16,11 +16,6 @@ using namespace vorstel;
 
 namespace {
 
-const fuzz::RunDirectory& Run() {
-    static const fuzz::RunDirectory run("settings");
-    return run;
-}
-
 struct Started {
     explicit Started(const std::filesystem::path& dir) : w({reactor, desktop, dialogs, calendar}, dir) {
         calendar.current = {2026, 12, 5, 21, 7, 0};
@@ -36,8 +31,8 @@ struct Started {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto first = Run().path() / "first";
-    const auto second = Run().path() / "second";
+    const auto first = fuzz::RunPath("settings") / "first";
+    const auto second = fuzz::RunPath("settings") / "second";
     for (const auto& dir : {first, second}) {
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);

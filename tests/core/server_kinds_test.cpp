@@ -151,6 +151,20 @@ TEST_F(ServerKindsTest, ARawLineServerThatNamesThePasswordIsFramedWithoutTheBlan
     EXPECT_EQ(server.commands(), (std::vector<std::string>{"myWord sv_vorstel", "version", "sv_vorstel", "set sv_vorstel 1"}));
 }
 
+// A framing found holds only for the server and password it was found with.
+TEST_F(ServerKindsTest, AFoundFramingIsForgottenForAnotherServerOrPassword) {
+    w.link.UseFraming(Framing::RawLine);
+    for (TextBox* box : {&w.form.txtSVR, &w.form.txtPORT, &w.form.txtPWD}) {
+        const std::string was = box->text();
+        for (const std::string& other : {was + "1", was.substr(0, was.size() - 1)}) {
+            box->setText(other);
+            EXPECT_EQ(w.link.framing(), Framing::LeadingBlank) << other;
+        }
+        box->setText(was);
+        EXPECT_EQ(w.link.framing(), Framing::RawLine) << was;
+    }
+}
+
 // Our copy of the bucket takes a request exactly when the server does, at any spacing.
 TEST(RequestBucketCopy, AgreesWithTheServerRequestForRequest) {
     VirtualReactor reactor;

@@ -4,6 +4,7 @@
 // by code runs the same reaction as the operator's.
 #include <algorithm>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -140,18 +141,19 @@ public:
         value_ = v;
         notify(Property::Value);
         if (v)
-            for (auto* other : group_)
-                if (other != this) other->setValue(false);
+            for (auto* other = nextInGroup_; other != this; other = other->nextInGroup_) other->setValue(false);
         if (v && onClick) onClick();
     }
-    static void Group(std::vector<OptionButton*> members) {
-        for (auto* m : members) m->group_ = members;
+    // The members of a group are linked in a ring: one form has ten groups, built with it.
+    static void Group(std::initializer_list<OptionButton*> members) {
+        OptionButton* previous = *(members.end() - 1);
+        for (auto* m : members) previous = previous->nextInGroup_ = m;
     }
     std::function<void()> onClick;
 
 private:
     bool value_;
-    std::vector<OptionButton*> group_;
+    OptionButton* nextInGroup_ = this;
 };
 
 // A picture or icon: the view draws it; the model only shows and hides it.

@@ -31,12 +31,12 @@ PenaltyChoice Form1::Penalty(PenaltyRow row) {
     return {&Option5[m.warning], &Option3[m.kick], &Option4[m.ban], &Text3[m.days]};
 }
 
-std::vector<Element*> Form1::selectionBound() {
+std::array<Element*, 12> Form1::selectionBound() {
     return {&Command5, &Command6, &Option1, &Option2, &Text2, &Command7, &Command8,
             &Command9, &Command10, &Command11, &Command14, &Command15};
 }
 
-std::vector<Element*> Form1::linkGuarded() {
+std::array<Element*, 9> Form1::linkGuarded() {
     return {&Command1, &Command2, &Command13, &Text1, &txtSVR, &txtPORT, &txtPWD, &txtMin, &MinPolt};
 }
 

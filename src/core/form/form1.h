@@ -205,10 +205,11 @@ public:
     int ShownPanel = 0;
 
     // The buttons that act on a selected row.
-    std::vector<Element*> selectionBound();
+    std::array<Element*, 12> selectionBound();
 
-    // The elements that every request disables and enables again.
-    std::vector<Element*> linkGuarded();
+    // The elements that every request disables and enables again (twice a request: no
+    // allocation).
+    std::array<Element*, 9> linkGuarded();
 
     // Every element, for the view and for lookups by name.
     std::vector<Element*> elements();

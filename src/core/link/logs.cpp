@@ -8,10 +8,12 @@ constexpr const char* kLineEnd = "\r\n";
 
 void TrafficLog::Restart() {
     if (open_.is_open()) open_.close();
+    if (file_.empty()) return;
     std::ofstream(file_, std::ios::binary | std::ios::trunc);
 }
 
 void TrafficLog::Write(const char* heading, const std::string& text) {
+    if (file_.empty()) return;
     if (!open_.is_open()) {
         open_.clear();
         open_.open(file_, std::ios::binary | std::ios::app);

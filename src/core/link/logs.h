@@ -11,6 +11,7 @@ namespace vorstel {
 
 class TrafficLog {
 public:
+    // An empty path keeps no log.
     explicit TrafficLog(std::filesystem::path file) : file_(std::move(file)) {}
 
     // Empties the file: it then holds only the traffic from here on.

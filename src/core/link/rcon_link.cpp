@@ -1,5 +1,8 @@
 #include "rcon_link.h"
 
+#include <initializer_list>
+#include <string_view>
+
 #include "../runtime/numbers.h"
 
 namespace vorstel {
@@ -20,10 +23,6 @@ RconLink::RconLink(Reactor& reactor, Form1& form, TrafficLog& traffic)
 
 RconLink::~RconLink() { *alive_ = false; }
 
-Task<void> RconLink::WaitForLink() {
-    if (busy() || !linkWaiters_.empty()) co_await linkWaiters_.wait();
-}
-
 Task<void> RconLink::Pause(int milliseconds) {
     pauseTimer_->setInterval(milliseconds);
     pauseTimer_->start();
@@ -31,6 +30,24 @@ Task<void> RconLink::Pause(int milliseconds) {
 }
 
 std::string RconLink::serverKey() const { return form_.txtSVR.text() + '\n' + form_.txtPORT.text(); }
+
+namespace {
+// Whether `key` is the parts joined by line feeds, without building the joined text: the
+// framing is looked up at every request.
+bool IsJoined(std::string_view key, std::initializer_list<std::string_view> parts) {
+    bool first = true;
+    for (const auto part : parts) {
+        if (!first) {
+            if (key.empty() || key.front() != '\n') return false;
+            key.remove_prefix(1);
+        }
+        first = false;
+        if (key.substr(0, part.size()) != part) return false;
+        key.remove_prefix(part.size());
+    }
+    return key.empty();
+}
+}  // namespace
 
 RconLink::ServerTraits& RconLink::traits() { return servers_[serverKey()]; }
 
@@ -41,7 +58,8 @@ const RconLink::ServerTraits* RconLink::knownTraits() const {
 
 Framing RconLink::framing() const {
     const ServerTraits* t = knownTraits();
-    if (!t || framingKey_ != serverKey() + '\n' + form_.txtPWD.text()) return Framing::LeadingBlank;
+    if (!t || !IsJoined(framingKey_, {form_.txtSVR.text(), form_.txtPORT.text(), form_.txtPWD.text()}))
+        return Framing::LeadingBlank;
     return t->framing;
 }
 
@@ -57,18 +75,15 @@ bool RconLink::pacing() const {
 
 void RconLink::SetPacing(bool on) { traits().pacing = on; }
 
-Task<std::string> RconLink::SendRconCommand(std::string command) {
-    co_return co_await Send(std::move(command), std::nullopt);
-}
+Task<std::string> RconLink::SendRconCommand(std::string command) { return Send(std::move(command), std::nullopt); }
 
 Task<std::string> RconLink::SendRconCommand(std::string command, Framing framing) {
-    co_return co_await Send(std::move(command), framing);
+    return Send(std::move(command), framing);
 }
 
 // Holds the link until the server's bucket has room; a request that goes out at once waits
 // for nothing.
 Task<void> RconLink::WaitForBucket() {
-    if (!pacing()) co_return;
     for (;;) {
         const std::int64_t now = reactor_.nowMs();
         const std::int64_t at = traits().bucket.EarliestSend(now);
@@ -83,13 +98,14 @@ Task<void> RconLink::WaitForBucket() {
 
 Task<std::string> RconLink::Send(std::string command, std::optional<Framing> forced) {
     while (busy()) co_await linkWaiters_.wait();
-    co_await WaitForBucket();
+    if (pacing()) co_await WaitForBucket();
 
     // Taken only now: what was found out while this request waited holds for it too.
     const Framing framing = forced.value_or(this->framing());
-    traffic_.WriteRequest(framing == Framing::RawLine && framing != this->framing()
-                              ? command + "   (sent without the leading blank)"
-                              : command);
+    if (framing == Framing::RawLine && framing != this->framing())
+        traffic_.WriteRequest(command + "   (sent without the leading blank)");
+    else
+        traffic_.WriteRequest(command);
     SetGuardedEnabled(false);
     form_.rconwait.setValue(true);
 

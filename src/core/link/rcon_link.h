@@ -41,8 +41,9 @@ public:
     // Pacing to the open-source engine's per-address bucket, switched on by its version text.
     bool pacing() const;
     void SetPacing(bool on);
-    // Returns once no request is in flight and every earlier waiter has had its turn.
-    Task<void> WaitForLink();
+    // Returns once no request is in flight and every earlier waiter has had its turn; at once,
+    // without parking the caller, when the link is free.
+    WaitQueue::Awaiter WaitForLink() { return linkWaiters_.waitIf(busy() || !linkWaiters_.empty()); }
     // A plain pause, with a timer of its own: a request sent meanwhile neither cuts it short
     // nor waits for it.
     Task<void> Pause(int milliseconds);

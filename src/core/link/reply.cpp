@@ -25,7 +25,9 @@ std::string CleanReply(std::string_view text) {
 
 std::string RequestDatagram(std::string_view oobPrefix, std::string_view password, std::string_view command,
                             Framing framing) {
-    std::string d(oobPrefix);
+    std::string d;
+    d.reserve(oobPrefix.size() + 7 + password.size() + command.size());
+    d += oobPrefix;
     if (command == "getstatus") {
         d += " getstatus";
     } else {

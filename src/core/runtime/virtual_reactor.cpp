@@ -103,16 +103,33 @@ std::unique_ptr<DatagramSocket> VirtualReactor::createDatagramSocket() {
 
 VirtualReactor::EventId VirtualReactor::schedule(std::int64_t at, std::function<void()> fn) {
     EventId id{at < now_ ? now_ : at, sequence_++};
-    events_.emplace(id, std::move(fn));
+    if (spare_.empty()) {
+        events_.emplace(id, std::move(fn));
+    } else {
+        auto node = std::move(spare_.back());
+        spare_.pop_back();
+        node.key() = id;
+        node.mapped() = std::move(fn);
+        events_.insert(std::move(node));
+    }
     return id;
+}
+
+void VirtualReactor::cancel(const EventId& id) {
+    if (auto node = events_.extract(id)) recycle(std::move(node));
+}
+
+void VirtualReactor::recycle(Events::node_type node) {
+    node.mapped() = nullptr;  // what the event held goes now, as with an erased one
+    if (spare_.size() < 64) spare_.push_back(std::move(node));
 }
 
 bool VirtualReactor::runOne() {
     if (events_.empty()) return false;
-    auto it = events_.begin();
-    now_ = it->first.first;
-    auto fn = std::move(it->second);
-    events_.erase(it);
+    auto node = events_.extract(events_.begin());
+    now_ = node.key().first;
+    auto fn = std::move(node.mapped());
+    recycle(std::move(node));
     fn();
     return true;
 }

@@ -17,11 +17,11 @@ public:
     // A waiter unhooks itself when its coroutine is destroyed while parked.
     class Awaiter {
     public:
-        explicit Awaiter(WaitQueue& q) : queue_(q) {}
+        explicit Awaiter(WaitQueue& q, bool ready = false) : queue_(q), ready_(ready) {}
         Awaiter(const Awaiter&) = delete;
         Awaiter& operator=(const Awaiter&) = delete;
         ~Awaiter() { queue_.unlink(&node_); }
-        bool await_ready() const noexcept { return false; }
+        bool await_ready() const noexcept { return ready_; }
         void await_suspend(std::coroutine_handle<> h) noexcept {
             node_.handle = h;
             queue_.link(&node_);
@@ -30,6 +30,7 @@ public:
 
     private:
         WaitQueue& queue_;
+        bool ready_;
         Node node_;
     };
 
@@ -41,6 +42,8 @@ public:
     }
 
     Awaiter wait() { return Awaiter(*this); }
+    // Parks the caller only when `park` holds.
+    Awaiter waitIf(bool park) { return Awaiter(*this, !park); }
     bool empty() const noexcept { return head_ == nullptr; }
 
     // Resumes the longest-waiting coroutine; it runs until its next suspension.
