@@ -362,6 +362,8 @@ TEST(ServerInfo, ParsesTheStatusQueryAndFindsTheNextMap) {
     std::string v;
     EXPECT_TRUE(VariableValue("\"cheats\" is:\"0\" default:\"0\"\r\n", v));
     EXPECT_EQ(v, "0");
+    EXPECT_TRUE(VariableValue("\"cheats\" is:\"1", v)) << "four fields hold a value, closed or not";
+    EXPECT_EQ(v, "1");
     EXPECT_FALSE(VariableValue("Bad rconpassword.\r\n", v));
 }
 

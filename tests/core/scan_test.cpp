@@ -180,9 +180,12 @@ TEST_F(ScanTest, MacClientsAreExemptFromTheRulesButNotFromThePrivateChecks) {
     EXPECT_EQ(Rows(w.form.Warnings)[0][2], "Use of private slot");
 }
 
-TEST_F(ScanTest, OnlyTheFirstMatchingSuspiciousSkinIsReported) {
+TEST_F(ScanTest, SuspiciousSkinsAnswerToTheirBoxAndOnlyTheFirstMatchIsReported) {
     std::ofstream(dir / "skins.txt", std::ios::binary) << "  TIEDIE \r\nGerman_Wehrmacht_Soldier\r\nallied_airborne\r\n";
     server.addPlayer(HonestPlayer("Glow", "1.1.1.1:1"));
+    w.form.Cheats[5].setValue(0);
+    EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Glow"}) << "\"Glowing skins\" unchecked";
+    w.form.Cheats[5].setValue(1);
     w.form.Penalty(PenaltyRow::GlowingSkins).Ban->setValue(true);
     w.form.Penalty(PenaltyRow::GlowingSkins).Days->setText("7");
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Glow",

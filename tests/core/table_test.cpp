@@ -295,6 +295,7 @@ TEST(CivilDate, AddDaysCrossesMonthsYearsAndLeapDays) {
     EXPECT_EQ(AddDays("2024-03-01", -1), "2024-02-29");
     EXPECT_EQ(AddDays("9999-12-31", 1), std::nullopt);
     EXPECT_EQ(AddDays("0000-01-01", -1), std::nullopt);
+    EXPECT_EQ(AddDays("0000-01-02", -1), "0000-01-01");
     EXPECT_EQ(AddDays("2024-05-10", 1LL << 62), std::nullopt);
     EXPECT_EQ(AddDays("2024-02-30", 1), std::nullopt);
 }
