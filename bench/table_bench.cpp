@@ -4,32 +4,19 @@
 
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "config/list_files.h"
+#include "ban_rows.h"
 #include "penalties/penalty_tables.h"
 
 namespace {
 
 using namespace vorstel;
 
-constexpr int kRows = 100000;
-
-std::vector<std::vector<std::string>> BanRows(int n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::vector<std::vector<std::string>> rows;
-    rows.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        const unsigned a = rng();
-        rows.push_back({std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 255) + "." +
-                            std::to_string((a >> 8) & 255) + "." + std::to_string(a & 255),
-                        "Player" + std::to_string(rng() % 5000), "aimbot", "2024-05-" + std::to_string(10 + rng() % 20),
-                        rng() % 2 ? "" : "2031-01-" + std::to_string(10 + rng() % 20)});
-    }
-    return rows;
-}
+using bench::BanRows;
+using bench::kRows;
 
 void BM_SortedInsertInto100kRows(benchmark::State& state) {
     Table bans("ListView4");

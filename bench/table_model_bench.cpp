@@ -6,10 +6,10 @@
 #include <QApplication>
 #include <QTableView>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "ban_rows.h"
 #include "penalties/ban_index.h"
 #include "penalties/penalty_tables.h"
 #include "table_view.h"
@@ -18,21 +18,8 @@ namespace {
 
 using namespace vorstel;
 
-constexpr int kRows = 100000;
-
-std::vector<std::vector<std::string>> BanRows(int n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::vector<std::vector<std::string>> rows;
-    rows.reserve(n);
-    for (int i = 0; i < n; ++i) {
-        const unsigned a = rng();
-        rows.push_back({std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 255) + "." +
-                            std::to_string((a >> 8) & 255) + "." + std::to_string(a & 255),
-                        "Player" + std::to_string(rng() % 5000), "aimbot", "2024-05-" + std::to_string(10 + rng() % 20),
-                        rng() % 2 ? "" : "2031-01-" + std::to_string(10 + rng() % 20)});
-    }
-    return rows;
-}
+using bench::BanRows;
+using bench::kRows;
 
 // A shown view of the ban table, with the ban index beside it.
 struct ShownBans {
@@ -91,12 +78,3 @@ void BM_ViewLoad100kBans(benchmark::State& state) {
 BENCHMARK(BM_ViewLoad100kBans)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

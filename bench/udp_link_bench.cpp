@@ -2,7 +2,6 @@
 // 700 ms reply window it must last: the link's overhead on a real machine.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -224,12 +223,3 @@ void BM_ScanOverUdpOpenMoHAA(benchmark::State& state) {
 BENCHMARK(BM_ScanOverUdpOpenMoHAA)->Arg(32)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
