@@ -167,11 +167,14 @@ TEST_F(WindowTest, NoCaptionIsClippedOnAnyPanel) {
     }
 }
 
-// A tab change hides the selected row's actions, but the row stays selected in the view and a
-// click on it shows them again.
+// The view shows every row's cells as Latin-1 text. A tab change hides the selected row's
+// actions, but the row stays selected in the view and a click on it shows them again.
 TEST_F(WindowTest, ATabChangeHidesTheRowActionsButKeepsTheSelectedRow) {
     w.form.Players.addRows({{"0", "48", "Alice", "10.0.0.5", "25000", "", ""},
-                            {"1", "60", "Bob", "10.0.0.6", "25000", "", ""}});
+                            {"1", "60", "Zo\xEB", "10.0.0.6", "25000", "", ""}});
+    const QAbstractItemModel* shown = Widget<QTableView>("Players")->model();
+    EXPECT_EQ(shown->index(0, 2).data().toString(), "Alice");
+    EXPECT_EQ(shown->index(1, 2).data().toString(), QString::fromLatin1("Zo\xEB"));
     ClickRow("Players", 1);
     EXPECT_TRUE(Widget("Command6")->isVisible());
     ClickTab(2);
