@@ -32,12 +32,8 @@ BENCHMARK(BM_CleanReply)->Arg(8)->Arg(64);
 // One whole request with its reply, the virtual clock jumping over the window.
 void BM_RequestInVirtualTime(benchmark::State& state) {
     VirtualReactor reactor;
-    bench::NullDesktop desktop;
-    bench::NullDialogs dialogs;
-    FixedCalendar calendar;
-    const auto dir = std::filesystem::temp_directory_path() / "vorstel-bench";
-    std::filesystem::create_directories(dir);
-    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
+    bench::Surroundings around("vorstel-bench");
+    Watchdog w(around.on(reactor), around.dir);
     const std::string reply = Listing(32);
     std::unique_ptr<VirtualNetwork::Endpoint> server;
     server = reactor.network().bind({"127.0.0.1", 12203},
@@ -50,7 +46,6 @@ void BM_RequestInVirtualTime(benchmark::State& state) {
         reactor.advance(RconLink::kReplyWindowMs);
         benchmark::DoNotOptimize(result);
     }
-    std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_RequestInVirtualTime);
 

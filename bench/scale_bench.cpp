@@ -19,11 +19,7 @@ using namespace vorstel;
 // One patrol of 64 listed players against a ban table none of whose rows matches them.
 void PatrolWalk(benchmark::State& state, int banRows) {
     VirtualReactor reactor;
-    bench::NullDesktop desktop;
-    bench::NullDialogs dialogs;
-    FixedCalendar calendar;
-    const auto dir = std::filesystem::temp_directory_path() / "vorstel-patrol-bench";
-    std::filesystem::create_directories(dir);
+    bench::Surroundings around("vorstel-patrol-bench");
     sim::VirtualSimServer server(reactor, sim::Scenario{});
     server.setCvar("sv_maxclients", "64");
     for (int i = 0; i < 64; ++i) {
@@ -32,7 +28,7 @@ void PatrolWalk(benchmark::State& state, int banRows) {
         p.address = "10.0.0." + std::to_string(i + 1) + ":12203";
         server.addPlayer(p);
     }
-    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
+    Watchdog w(around.on(reactor), around.dir);
     std::vector<std::vector<std::string>> rows;
     for (int i = 0; i < banRows; ++i)
         rows.push_back({"20." + std::to_string(i / 65536) + "." + std::to_string(i / 256 % 256) + "." +
@@ -50,7 +46,6 @@ void PatrolWalk(benchmark::State& state, int banRows) {
     }
     state.counters["ban_rows"] = banRows;
     state.counters["players"] = 64;
-    std::filesystem::remove_all(dir);
 }
 void BM_PatrolWalk100kBans(benchmark::State& state) { PatrolWalk(state, 100000); }
 BENCHMARK(BM_PatrolWalk100kBans)->Unit(benchmark::kMillisecond);
@@ -64,12 +59,8 @@ BENCHMARK(BM_PatrolWalk1MBans)->Unit(benchmark::kMillisecond);
 void BM_Escalation100kWarnings(benchmark::State& state) {
     const bool byName = state.range(0) == 1, giveWarning = state.range(1) == 1;
     VirtualReactor reactor;
-    bench::NullDesktop desktop;
-    bench::NullDialogs dialogs;
-    FixedCalendar calendar;
-    const auto dir = std::filesystem::temp_directory_path() / "vorstel-escalation-bench";
-    std::filesystem::create_directories(dir);
-    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
+    bench::Surroundings around("vorstel-escalation-bench");
+    Watchdog w(around.on(reactor), around.dir);
     SetUpWarningsTable(w.form.Warnings);
     std::vector<std::vector<std::string>> rows;
     for (int i = 0; i < 100000; ++i)
@@ -86,7 +77,7 @@ void BM_Escalation100kWarnings(benchmark::State& state) {
     w.CurrentPlayer.Name = "Zed";
     w.CurrentPlayer.ClientNumber = "5";
     for (auto _ : state) {
-        const RowId given = giveWarning ? AddWarning(w.form.Warnings, calendar, "30.0.0.7", "Zed", "aimbot") : 0;
+        const RowId given = giveWarning ? AddWarning(w.form.Warnings, around.calendar, "30.0.0.7", "Zed", "aimbot") : 0;
         bool done = false;
         w.scope.spawn([](Watchdog& wd, bool& d) -> Task<void> {
             co_await RunEscalation(wd);
@@ -100,7 +91,6 @@ void BM_Escalation100kWarnings(benchmark::State& state) {
     }
     if (w.form.Warnings.rowCount() != (giveWarning ? 100001u : 100002u))
         state.SkipWithError("the pass changed the table");
-    std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_Escalation100kWarnings)
     ->ArgNames({"by_name", "warning_given"})

@@ -21,12 +21,8 @@ using namespace vorstel;
 
 void BM_RequestOverUdp(benchmark::State& state) {
     QtReactor reactor;
-    bench::NullDesktop desktop;
-    bench::NullDialogs dialogs;
-    FixedCalendar calendar;
-    const auto dir = std::filesystem::temp_directory_path() / "vorstel-udp-bench";
-    std::filesystem::create_directories(dir);
-    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
+    bench::Surroundings around("vorstel-udp-bench");
+    Watchdog w(around.on(reactor), around.dir);
 
     QUdpSocket server;
     server.bind(QHostAddress::LocalHost, 0);
@@ -56,7 +52,6 @@ void BM_RequestOverUdp(benchmark::State& state) {
         if (result.empty()) state.SkipWithError("no reply");
     }
     state.counters["worst_overhead_ms"] = worstMs;
-    std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_RequestOverUdp)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
@@ -107,13 +102,9 @@ Task<void> ScanOnce(Watchdog& wd) {
 void BM_ScanOverUdp(benchmark::State& state) {
     const int players = static_cast<int>(state.range(0));
     QtReactor reactor;
-    bench::NullDesktop desktop;
-    bench::NullDialogs dialogs;
-    FixedCalendar calendar;
-    const auto dir = std::filesystem::temp_directory_path() / "vorstel-scan-bench";
-    std::filesystem::create_directories(dir);
+    bench::Surroundings around("vorstel-scan-bench");
     UdpSimServer server(reactor, players);
-    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
+    Watchdog w(around.on(reactor), around.dir);
     w.form.txtPORT.setText(std::to_string(server.port()));
     // The window shows the scan as it goes; a 1 ms timer finds the longest time the event
     // loop was kept from running.
@@ -155,7 +146,6 @@ void BM_ScanOverUdp(benchmark::State& state) {
     }
     state.counters["wall_over_floor"] = ratio;
     state.counters["longest_stall_ms"] = longestStallMs;
-    std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_ScanOverUdp)->Arg(8)->Arg(32)->Arg(64)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
@@ -166,15 +156,11 @@ BENCHMARK(BM_ScanOverUdp)->Arg(8)->Arg(32)->Arg(64)->UseManualTime()->Unit(bench
 void BM_ScanOverUdpOpenMoHAA(benchmark::State& state) {
     const int players = static_cast<int>(state.range(0));
     QtReactor reactor;
-    bench::NullDesktop desktop;
-    bench::NullDialogs dialogs;
-    FixedCalendar calendar;
-    const auto dir = std::filesystem::temp_directory_path() / "vorstel-scan-bench-openmohaa";
-    std::filesystem::create_directories(dir);
+    bench::Surroundings around("vorstel-scan-bench-openmohaa");
     sim::Variants variants;
     sim::ApplyVariantName("openmohaa", variants);
     UdpSimServer server(reactor, players, variants);
-    Watchdog w({reactor, desktop, dialogs, calendar}, dir);
+    Watchdog w(around.on(reactor), around.dir);
     w.form.txtPORT.setText(std::to_string(server.port()));
     w.link.UseFraming(Framing::RawLine);
     w.link.SetPacing(true);
@@ -218,7 +204,6 @@ void BM_ScanOverUdpOpenMoHAA(benchmark::State& state) {
     state.counters["floor_s"] = floorMs / 1000;
     state.counters["wall_over_floor"] = ratio;
     state.counters["dropped"] = static_cast<double>(server.sim().droppedRequests());
-    std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_ScanOverUdpOpenMoHAA)->Arg(32)->UseManualTime()->Unit(benchmark::kSecond)->Iterations(1);
 
