@@ -79,13 +79,6 @@ std::string BanUntil(const Calendar& calendar, std::optional<long long> days) {
     return *days > 0 ? "9999-12-31" : "0000-01-01";
 }
 
-std::size_t CountRowsFor(const Table& table, const std::string& ip) {
-    std::size_t n = 0;
-    for (const auto& row : table.rows())
-        if (row.cell(penalty_column::IP) == ip) ++n;
-    return n;
-}
-
 void ShowPlayerActions(const ActionButtons& b) {
     SetShown({b.Command5, b.Command6, b.Option1, b.Option2, b.Text2}, {});
 }

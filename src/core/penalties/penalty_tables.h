@@ -41,9 +41,6 @@ RowId AddBan(Table& bans, const Calendar& calendar, std::string ip, std::string 
              std::optional<long long> days);
 std::string BanUntil(const Calendar& calendar, std::optional<long long> days);
 
-// Rows whose address (column 0) is exactly `ip`, byte for byte.
-std::size_t CountRowsFor(const Table& table, const std::string& ip);
-
 // The buttons a row click shows or hides; the owner points each at its element (a null
 // pointer is skipped).
 struct ActionButtons {
