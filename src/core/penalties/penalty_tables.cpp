@@ -11,7 +11,6 @@ namespace {
 
 void SetUp(Table& t, std::vector<TableColumn> columns) {
     t.setColumns(std::move(columns));
-    t.setSortColumn(0);
     t.setSorted(true);
 }
 
