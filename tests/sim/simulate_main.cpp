@@ -9,40 +9,26 @@
 
 int main(int argc, char** argv) {
     vorstel::sim::SimulationOptions options;
-    std::uint64_t first = 1, count = 1;
-    bool sweep = false;
-    for (int i = 1; i < argc; ++i) {
+    std::uint64_t first = 1, last = 1;
+    for (int i = 1; i < argc; i += 2) {
         const std::string a = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (a == "--seed" && value) {
-            first = std::strtoull(value, nullptr, 10);
-            ++i;
-        } else if (a == "--seeds" && value) {
-            count = std::strtoull(value, nullptr, 10);
-            sweep = true;
-            ++i;
-        } else if (a == "--hours" && value) {
-            options.hours = std::strtod(value, nullptr);
-            ++i;
-        } else if (a == "--no-faults") {
-            options.faults = false;
-        } else {
-            std::printf("usage: vorstel-simulate [--seed N | --seeds COUNT] [--hours H] [--no-faults]\n");
+        if (i + 1 == argc || (a != "--seed" && a != "--seeds" && a != "--hours")) {
+            std::printf("usage: vorstel-simulate [--seed N | --seeds COUNT] [--hours H]\n");
             return a == "--help" ? 0 : 2;
         }
+        if (a == "--hours") options.hours = std::strtod(argv[i + 1], nullptr);
+        else if (a == "--seed") first = last = std::strtoull(argv[i + 1], nullptr, 10);
+        else last = std::strtoull(argv[i + 1], nullptr, 10);
     }
     int failed = 0;
-    for (std::uint64_t seed = sweep ? 1 : first; seed < (sweep ? count + 1 : first + 1); ++seed) {
-        options.seed = seed;
-        std::printf("seed %llu, %.1f h of virtual time\n", static_cast<unsigned long long>(seed), options.hours);
-        std::fflush(stdout);
+    for (options.seed = first; options.seed <= last; ++options.seed) {
         const auto result = vorstel::sim::RunSimulation(options);
         std::printf("%s\n", result.Summary().c_str());
         for (const auto& v : result.violations) std::printf("  VIOLATION %s\n", v.c_str());
         if (!result.violations.empty()) {
             ++failed;
-            std::printf("  replay: vorstel-simulate --seed %llu --hours %g%s\n", static_cast<unsigned long long>(seed),
-                        options.hours, options.faults ? "" : " --no-faults");
+            std::printf("  replay: vorstel-simulate --seed %llu --hours %g\n",
+                        static_cast<unsigned long long>(options.seed), options.hours);
         }
         std::fflush(stdout);
     }

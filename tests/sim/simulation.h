@@ -12,15 +12,13 @@ namespace vorstel::sim {
 struct SimulationOptions {
     std::uint64_t seed = 1;
     double hours = 2;
-    bool faults = true;
 };
 
 struct SimulationResult {
     std::uint64_t seed = 0;
     std::vector<std::string> violations;  // empty when every invariant held
     std::uint64_t traceHash = 0;          // of everything the server received, with times
-    std::size_t requests = 0, scans = 0, patrols = 0, kicks = 0, bans = 0, faultWindows = 0;
-    std::size_t stops = 0, stopsMidCycle = 0, starts = 0;  // the operator's clicks
+    std::size_t requests = 0, scans = 0, patrols = 0;
     std::string Summary() const;
 };
 
