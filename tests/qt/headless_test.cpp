@@ -8,11 +8,9 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 
@@ -25,6 +23,7 @@ namespace vorstel {
 namespace {
 
 using test::InOrder;
+using test::Process;
 using test::SimServerProcess;
 using test::WaitFor;
 
@@ -40,61 +39,11 @@ void WriteSettings(const QString& dir, int port, bool scanOnStart = false) {
     WriteFile(dir.toStdString() + "/" + kSettingsFile, EncodeSettings(form));
 }
 
-QStringList Headless(const QString& dir, QStringList extra = {}) {
-    return QStringList{"--headless", "--workdir", dir} + extra;
-}
-
-// The program on a machine without any display.
-class Vorstel {
+// vorstel --headless on the test's folder.
+class Headless : public Process {
 public:
-    // `terminal`: a descriptor that becomes the program's standard input, or -1 for none.
-    explicit Vorstel(const QStringList& arguments, int terminal = -1, const QString& program = VORSTEL_APP_PATH) {
-        auto env = QProcessEnvironment::systemEnvironment();
-        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
-        process_.setProcessEnvironment(env);
-        process_.setProgram(program);
-        process_.setArguments(arguments);
-        if (terminal >= 0) process_.setChildProcessModifier([terminal] { ::dup2(terminal, STDIN_FILENO); });
-        process_.start();
-        if (!process_.waitForStarted(5000)) ADD_FAILURE() << program.toStdString() << " did not start";
-    }
-    ~Vorstel() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-
-    // The executable the process runs now, as the system sees it.
-    std::string Executable() const {
-        std::error_code ec;
-        return std::filesystem::read_symlink("/proc/" + std::to_string(process_.processId()) + "/exe", ec).string();
-    }
-    QString Output() {
-        out_ += QString::fromUtf8(process_.readAllStandardOutput());
-        return out_;
-    }
-    QString Errors() {
-        err_ += QString::fromUtf8(process_.readAllStandardError());
-        return err_;
-    }
-    bool WaitForOutput(const QString& text, int timeoutMs) {
-        return WaitFor([&] { return Output().contains(text) || process_.state() == QProcess::NotRunning; }, timeoutMs) &&
-               Output().contains(text);
-    }
-    void Terminate() { process_.terminate(); }
-    qint64 ProcessId() const { return process_.processId(); }
-    // The exit status, or -1 when it did not end in time or died of a signal.
-    int Finish(int timeoutMs) {
-        if (!WaitFor([&] { return process_.state() == QProcess::NotRunning; }, timeoutMs)) return -1;
-        Output();
-        Errors();
-        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
-    }
-
-private:
-    QProcess process_;
-    QString out_, err_;
+    explicit Headless(const QString& dir, const QStringList& extra = {}, int terminal = -1)
+        : Process(VORSTEL_APP_PATH, QStringList{"--headless", "--workdir", dir} + extra, terminal) {}
 };
 
 const char* kServerLines =
@@ -134,7 +83,7 @@ TEST_F(HeadlessTest, AWatchedServerIsLeftAloneUnlessForcedThenScannedPatrolledAn
     StartServer("cvar sv_vorstel 1\ncvar clientban 2@Camping\n");
     WriteFile(dir.path().toStdString() + "/bans.lst", "62.210.14.77\x02Red Baron\x02" "cheating\x02" "2026-01-01\x02\r\n");
     {
-        Vorstel refused(Headless(dir.path()));
+        Headless refused(dir.path());
         EXPECT_EQ(refused.Finish(10000), 5);
         EXPECT_TRUE(refused.Errors().contains("--force-claim")) << refused.Errors().toStdString();
         EXPECT_TRUE(refused.Output().contains("message: Already Monitored! ")) << refused.Output().toStdString();
@@ -142,7 +91,7 @@ TEST_F(HeadlessTest, AWatchedServerIsLeftAloneUnlessForcedThenScannedPatrolledAn
         // The other monitor's marker stays as it was.
         EXPECT_EQ(server->Commands(), std::vector<std::string>{"sv_vorstel"});
     }
-    Vorstel app(Headless(dir.path(), {"--force-claim"}));
+    Headless app(dir.path(), {"--force-claim"});
     ASSERT_TRUE(app.WaitForOutput("kick: Camper", 40000)) << app.Output().toStdString() << app.Errors().toStdString();
     app.Terminate();
     ASSERT_EQ(app.Finish(10000), 0) << app.Errors().toStdString();
@@ -171,7 +120,7 @@ TEST_F(HeadlessTest, AWatchedServerIsLeftAloneUnlessForcedThenScannedPatrolledAn
 
 TEST_F(HeadlessTest, AWrongPasswordEndsTheProgramWithoutReleasingAnything) {
     StartServer("cvar sv_vorstel 0\n", {"--password", "notTheDefault"});
-    Vorstel app(Headless(dir.path(), {"--verbose"}));
+    Headless app(dir.path(), {"--verbose"});
     EXPECT_EQ(app.Finish(10000), 3);
     EXPECT_TRUE(app.Errors().contains("refused the rcon password")) << app.Errors().toStdString();
     EXPECT_TRUE(app.Output().contains("message: Bad rcon password! Rcon password is incorrect!"));
@@ -189,7 +138,7 @@ TEST_F(HeadlessTest, ALineTypedOnTheTerminalIsSentAndItsReplyPrinted) {
     ASSERT_EQ(::unlockpt(master), 0);
     const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(terminal, 0);
-    Vorstel app(Headless(dir.path(), {"--quiet"}), terminal);
+    Headless app(dir.path(), {"--quiet"}, terminal);
     ::close(terminal);
     // Typed in UTF-8; the server gets Latin-1.
     const std::string typed = "rcon g_motd\nsay Gr\xC3\xBC\xC3\x9F" "e\n";
@@ -210,11 +159,11 @@ TEST_F(HeadlessTest, BecomesTheProgramWithoutTheWindowOrRunsInPlaceWhenThereIsNo
     QUdpSocket silent;  // takes requests and never answers
     ASSERT_TRUE(silent.bind(QHostAddress::LocalHost, 0));
     WriteSettings(dir.path(), silent.localPort());
-    auto executableBecomes = [](Vorstel& app, const std::string& name) {
+    auto executableBecomes = [](Process& app, const std::string& name) {
         return WaitFor([&] { return std::filesystem::path(app.Executable()).filename() == name; }, 2000);
     };
     {
-        Vorstel app(Headless(dir.path()));
+        Headless app(dir.path());
         EXPECT_TRUE(executableBecomes(app, "vorstel-headless")) << app.Executable();
         EXPECT_EQ(app.Finish(10000), 4);
         EXPECT_TRUE(app.Errors().contains("Nothing answers at 127.0.0.1:")) << app.Errors().toStdString();
@@ -223,7 +172,7 @@ TEST_F(HeadlessTest, BecomesTheProgramWithoutTheWindowOrRunsInPlaceWhenThereIsNo
     const auto alone = std::filesystem::path(dir.path().toStdString()) / "bin" / "vorstel";
     std::filesystem::create_directories(alone.parent_path());
     std::filesystem::copy_file(VORSTEL_APP_PATH, alone);
-    Vorstel app(Headless(dir.path()), -1, QString::fromStdString(alone.string()));
+    Process app(QString::fromStdString(alone.string()), {"--headless", "--workdir", dir.path()});
     EXPECT_TRUE(executableBecomes(app, "vorstel")) << app.Executable();
     EXPECT_EQ(app.Finish(10000), 4);
     EXPECT_TRUE(app.Output().contains("message: Server offline! Server is not responding!"));
@@ -248,7 +197,7 @@ TEST(VorstelCommandLine, HelpVersionAndRefusalsNeedNoDisplay) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
-        Vorstel p(c.args);
+        Process p(VORSTEL_APP_PATH, c.args);
         EXPECT_EQ(p.Finish(5000), c.status);
         EXPECT_TRUE(p.Output().contains(c.out));
         EXPECT_TRUE(p.Errors().contains(c.err));
@@ -262,7 +211,7 @@ TEST(VorstelWindow, WithScanOnStartItClaimsWarmsUpAndReleasesAtSigterm) {
     ASSERT_NE(server.port(), 0);
     QTemporaryDir dir;
     WriteSettings(dir.path(), server.port(), true);
-    Vorstel app({"-platform", "offscreen", "--workdir", dir.path()});
+    Process app(VORSTEL_APP_PATH, {"-platform", "offscreen", "--workdir", dir.path()});
     ASSERT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue hacked"); }, 20000))
         << server.Output().toStdString();
     EXPECT_TRUE(InOrder(server.Commands(), {"sv_vorstel", "set sv_vorstel 1", "version", "cheats", "versionvorstel",
@@ -280,7 +229,7 @@ TEST(VorstelWindow, WithScanOnStartItClaimsWarmsUpAndReleasesAtSigterm) {
 // go of the folder when the first one dies, however it dies.
 TEST_F(HeadlessTest, ASecondProgramInTheSameFolderStopsAtOnce) {
     StartServer("");
-    std::optional<Vorstel> first(std::in_place, Headless(dir.path(), {"--quiet"}));
+    std::optional<Headless> first(std::in_place, dir.path(), QStringList{"--quiet"});
     ASSERT_TRUE(WaitFor([&] { return server->Output().contains("set sv_vorstel 1"); }, 5000));
 
     const auto claims = [&] {
@@ -288,7 +237,7 @@ TEST_F(HeadlessTest, ASecondProgramInTheSameFolderStopsAtOnce) {
         return std::count(commands.begin(), commands.end(), "sv_vorstel");
     };
     const auto claimsBefore = claims();
-    Vorstel second(Headless(dir.path()));
+    Headless second(dir.path());
     EXPECT_EQ(second.Finish(5000), 2);
     const std::string said = second.Errors().toStdString();
     EXPECT_NE(said.find(QDir(dir.path()).canonicalPath().toStdString()), std::string::npos) << said;
@@ -296,7 +245,7 @@ TEST_F(HeadlessTest, ASecondProgramInTheSameFolderStopsAtOnce) {
     EXPECT_EQ(claims(), claimsBefore) << "the second never spoke to the server";
 
     first.reset();  // killed
-    Vorstel third(Headless(dir.path(), {"--quiet"}));
+    Headless third(dir.path(), {"--quiet"});
     EXPECT_TRUE(WaitFor([&] { return claims() > claimsBefore; }, 5000)) << "a crash leaves no lock behind";
 }
 

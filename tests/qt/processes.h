@@ -1,5 +1,6 @@
 #pragma once
-// Starting the real binaries from tests: vorstel-simserver on a free port of 127.0.0.1.
+// Starting the real binaries from tests: vorstel, and vorstel-simserver on a free port of
+// 127.0.0.1.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -7,7 +8,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <gtest/gtest.h>
-#include <memory>
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -25,49 +28,77 @@ bool WaitFor(Done done, int timeoutMs) {
     return true;
 }
 
-class SimServerProcess {
+// A program on a machine without any display, killed at the end of the test.
+class Process {
 public:
-    explicit SimServerProcess(QStringList extra = {}) {
-        process_.setProgram(VORSTEL_SIMSERVER_PATH);
-        process_.setArguments(QStringList{"--host", "127.0.0.1", "--port", "0"} + extra);
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
+    // `terminal`: a descriptor that becomes the program's standard input, or -1 for none.
+    Process(const QString& program, const QStringList& arguments, int terminal = -1) {
+        auto env = QProcessEnvironment::systemEnvironment();
+        for (const char* v : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(v);
+        process_.setProcessEnvironment(env);
+        process_.setProgram(program);
+        process_.setArguments(arguments);
+        if (terminal >= 0) process_.setChildProcessModifier([terminal] { ::dup2(terminal, STDIN_FILENO); });
         process_.start();
-        if (!process_.waitForStarted(5000)) return;
-        WaitFor([&] {
-            output_ += QString::fromLatin1(process_.readAllStandardOutput());
-            auto m = QRegularExpression("listening on [0-9.]+:([0-9]+)").match(output_);
-            if (m.hasMatch()) port_ = m.captured(1).toInt();
-            return port_ != 0 || process_.state() == QProcess::NotRunning;
-        }, 5000);
+        if (!process_.waitForStarted(5000)) ADD_FAILURE() << program.toStdString() << " did not start";
     }
-    ~SimServerProcess() { Stop(); }
+    ~Process() { Kill(); }
 
-    int port() const { return port_; }
-    // Everything the server printed so far: one line per command it received.
-    QString Output() {
-        output_ += QString::fromLatin1(process_.readAllStandardOutput());
-        return output_;
+    // Everything printed so far, as the bytes they were.
+    QByteArray RawOutput() { return out_ += process_.readAllStandardOutput(); }
+    QString Output() { return QString::fromUtf8(RawOutput()); }
+    QString Errors() { return QString::fromUtf8(err_ += process_.readAllStandardError()); }
+    bool WaitForOutput(const QString& text, int timeoutMs) {
+        return WaitFor([&] { return Output().contains(text) || !Running(); }, timeoutMs) && Output().contains(text);
     }
-    // The commands it received so far, in order ("time address command" lines), as the bytes
-    // they were.
-    std::vector<std::string> Commands() {
-        std::vector<std::string> commands;
-        static const QRegularExpression line(R"(^\d\d:\d\d:\d\d\.\d+ \S+ (.*)$)", QRegularExpression::MultilineOption);
-        for (auto it = line.globalMatch(Output()); it.hasNext();)
-            commands.push_back(it.next().captured(1).toLatin1().toStdString());
-        return commands;
+
+    bool Running() const { return process_.state() != QProcess::NotRunning; }
+    qint64 ProcessId() const { return process_.processId(); }
+    // The executable the process runs now, as the system sees it.
+    std::string Executable() const {
+        std::error_code ec;
+        return std::filesystem::read_symlink("/proc/" + std::to_string(ProcessId()) + "/exe", ec).string();
     }
-    int Stop() {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(5000)) process_.kill();
-        }
+    void Terminate() { process_.terminate(); }
+    void Kill() {
+        if (!Running()) return;
+        process_.kill();
+        process_.waitForFinished(5000);
+    }
+    // The exit status, or -1 when it did not end in time or died of a signal.
+    int Finish(int timeoutMs) {
+        if (!WaitFor([&] { return !Running(); }, timeoutMs)) return -1;
         return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
 
 private:
     QProcess process_;
-    QString output_;
+    QByteArray out_, err_;
+};
+
+class SimServerProcess : public Process {
+public:
+    explicit SimServerProcess(QStringList extra = {})
+        : Process(VORSTEL_SIMSERVER_PATH, QStringList{"--host", "127.0.0.1", "--port", "0"} + extra) {
+        static const QRegularExpression listening("listening on [0-9.]+:([0-9]+)");
+        WaitFor([&] {
+            port_ = listening.match(Output()).captured(1).toInt();
+            return port_ != 0 || !Running();
+        }, 5000);
+    }
+
+    int port() const { return port_; }
+    // The commands it received so far, in order ("time address command" lines), as the bytes
+    // they were.
+    std::vector<std::string> Commands() {
+        std::vector<std::string> commands;
+        static const QRegularExpression line(R"(^\d\d:\d\d:\d\d\.\d+ \S+ (.*)$)", QRegularExpression::MultilineOption);
+        for (auto it = line.globalMatch(QString::fromLatin1(RawOutput())); it.hasNext();)
+            commands.push_back(it.next().captured(1).toLatin1().toStdString());
+        return commands;
+    }
+
+private:
     int port_ = 0;
 };
 

@@ -355,7 +355,7 @@ TEST_F(WindowTest, TheConsoleShowsAListingAndOutlivesAServerThatIsGone) {
 
     // Into silence, or to a name that resolves to nothing: the whole window, nothing shown,
     // and the console usable again.
-    server.Stop();  // its port is free again
+    server.Kill();  // its port is free again
     for (const char* host : {"127.0.0.1", "no-such-host.invalid"}) {
         SCOPED_TRACE(host);
         w.form.txtSVR.setText(host);
