@@ -77,10 +77,11 @@ protected:
 };
 
 // Another monitor's server is left alone unless the operator forces the claim; forced, the
-// program scans, patrols and releases the server at SIGTERM.
+// program scans, patrols, sends what is typed on its terminal and releases the server at
+// SIGTERM.
 TEST_F(HeadlessTest, AWatchedServerIsLeftAloneUnlessForcedThenScannedPatrolledAndReleased) {
     // Camper's ban is asked for in the game; Red Baron's address is on the list already.
-    StartServer("cvar sv_vorstel 1\ncvar clientban 2@Camping\n");
+    StartServer("cvar sv_vorstel 1\ncvar clientban 2@Camping\ncvar g_motd \"Welcome, \xE9l\xE8ve\"\n");
     WriteFile(dir.path().toStdString() + "/bans.lst", "62.210.14.77\x02Red Baron\x02" "cheating\x02" "2026-01-01\x02\r\n");
     {
         Headless refused(dir.path());
@@ -91,12 +92,26 @@ TEST_F(HeadlessTest, AWatchedServerIsLeftAloneUnlessForcedThenScannedPatrolledAn
         // The other monitor's marker stays as it was.
         EXPECT_EQ(server->Commands(), std::vector<std::string>{"sv_vorstel"});
     }
-    Headless app(dir.path(), {"--force-claim"});
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(terminal, 0);
+    Headless app(dir.path(), {"--force-claim"}, terminal);
+    ::close(terminal);
     ASSERT_TRUE(app.WaitForOutput("kick: Camper", 40000)) << app.Output().toStdString() << app.Errors().toStdString();
+    // Typed in UTF-8; the server gets Latin-1.
+    const std::string typed = "rcon g_motd\nsay Gr\xC3\xBC\xC3\x9F" "e\n";
+    ASSERT_EQ(::write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    // The reply in UTF-8, though the server speaks Latin-1.
+    EXPECT_TRUE(app.WaitForOutput(QString::fromUtf8("\"g_motd\" is:\"Welcome, \xC3\xA9l\xC3\xA8ve\""), 20000));
+    EXPECT_TRUE(app.WaitForOutput(QString::fromUtf8("console: no reply to \"say Gr\xC3\xBC\xC3\x9F" "e\""), 5000));
     app.Terminate();
     ASSERT_EQ(app.Finish(10000), 0) << app.Errors().toStdString();
+    ::close(master);
     EXPECT_TRUE(InOrder(server->Commands(), {"set sv_vorstel 1", "dumpuser \"Kr4nk", "clientkick 0", "clientkick 1",
-                                             "clientkick 2", "set resetvalue 0"}));
+                                             "clientkick 2", "g_motd", "say Gr\xFC\xDF" "e", "set resetvalue 0"}));
 
     const std::string today = QDate::currentDate().toString("yyyy-MM-dd").toStdString();
     // Dated by the program's own clock, and saved at the end.
@@ -128,31 +143,6 @@ TEST_F(HeadlessTest, AWrongPasswordEndsTheProgramWithoutReleasingAnything) {
     static const QRegularExpression exchange(R"(\d\d \> sv_vorstel\n.*\d\d \< Bad rconpassword\.\n)");
     EXPECT_TRUE(exchange.match(app.Output()).hasMatch()) << app.Output().toStdString();
     EXPECT_EQ(server->Commands(), std::vector<std::string>{"sv_vorstel  [refused: bad password]"});
-}
-
-TEST_F(HeadlessTest, ALineTypedOnTheTerminalIsSentAndItsReplyPrinted) {
-    StartServer("cvar sv_vorstel 0\ncvar g_motd \"Welcome, \xE9l\xE8ve\"\n");
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    const int terminal = ::open(::ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(terminal, 0);
-    Headless app(dir.path(), {"--quiet"}, terminal);
-    ::close(terminal);
-    // Typed in UTF-8; the server gets Latin-1.
-    const std::string typed = "rcon g_motd\nsay Gr\xC3\xBC\xC3\x9F" "e\n";
-    ASSERT_EQ(::write(master, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
-    // The reply in UTF-8, though the server speaks Latin-1.
-    EXPECT_TRUE(app.WaitForOutput(QString::fromUtf8("\"g_motd\" is:\"Welcome, \xC3\xA9l\xC3\xA8ve\""), 20000))
-        << app.Output().toStdString();
-    app.Terminate();
-    EXPECT_EQ(app.Finish(10000), 0);
-    ::close(master);
-    EXPECT_TRUE(InOrder(server->Commands(), {"g_motd", "say Gr\xFC\xDF" "e"}));
-    EXPECT_TRUE(app.Output().contains(QString::fromUtf8("console: no reply to \"say Gr\xC3\xBC\xC3\x9F" "e\"")))
-        << app.Output().toStdString();
-    EXPECT_FALSE(app.Output().contains("status:")) << "quiet";
 }
 
 TEST_F(HeadlessTest, BecomesTheProgramWithoutTheWindowOrRunsInPlaceWhenThereIsNone) {
@@ -212,13 +202,12 @@ TEST(VorstelWindow, WithScanOnStartItClaimsWarmsUpAndReleasesAtSigterm) {
     QTemporaryDir dir;
     WriteSettings(dir.path(), server.port(), true);
     Process app(VORSTEL_APP_PATH, {"-platform", "offscreen", "--workdir", dir.path()});
-    ASSERT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue hacked"); }, 20000))
-        << server.Output().toStdString();
+    ASSERT_TRUE(server.WaitForOutput("set resetvalue hacked", 20000)) << server.Output().toStdString();
     EXPECT_TRUE(InOrder(server.Commands(), {"sv_vorstel", "set sv_vorstel 1", "version", "cheats", "versionvorstel",
                                             "dmzdogtagversion", "getstatus"}));
     app.Terminate();
     EXPECT_EQ(app.Finish(30000), 0);
-    EXPECT_TRUE(WaitFor([&] { return server.Output().contains("set resetvalue 0"); }, 5000));
+    EXPECT_TRUE(server.WaitForOutput("set resetvalue 0", 5000));
     const auto commands = server.Commands();
     EXPECT_EQ(std::vector(commands.end() - 3, commands.end()),
               (std::vector<std::string>{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
@@ -230,7 +219,7 @@ TEST(VorstelWindow, WithScanOnStartItClaimsWarmsUpAndReleasesAtSigterm) {
 TEST_F(HeadlessTest, ASecondProgramInTheSameFolderStopsAtOnce) {
     StartServer("");
     std::optional<Headless> first(std::in_place, dir.path(), QStringList{"--quiet"});
-    ASSERT_TRUE(WaitFor([&] { return server->Output().contains("set sv_vorstel 1"); }, 5000));
+    ASSERT_TRUE(server->WaitForOutput("set sv_vorstel 1", 5000));
 
     const auto claims = [&] {
         const auto commands = server->Commands();
@@ -244,6 +233,7 @@ TEST_F(HeadlessTest, ASecondProgramInTheSameFolderStopsAtOnce) {
     EXPECT_NE(said.find(std::to_string(first->ProcessId())), std::string::npos) << said;
     EXPECT_EQ(claims(), claimsBefore) << "the second never spoke to the server";
 
+    EXPECT_FALSE(first->Output().contains("status:")) << "quiet";
     first.reset();  // killed
     Headless third(dir.path(), {"--quiet"});
     EXPECT_TRUE(WaitFor([&] { return claims() > claimsBefore; }, 5000)) << "a crash leaves no lock behind";
