@@ -8,27 +8,26 @@
 #include "simulation.h"
 
 int main(int argc, char** argv) {
-    vorstel::sim::SimulationOptions options;
     std::uint64_t first = 1, last = 1;
+    double hours = 2;
     for (int i = 1; i < argc; i += 2) {
         const std::string a = argv[i];
         if (i + 1 == argc || (a != "--seed" && a != "--seeds" && a != "--hours")) {
             std::printf("usage: vorstel-simulate [--seed N | --seeds COUNT] [--hours H]\n");
             return a == "--help" ? 0 : 2;
         }
-        if (a == "--hours") options.hours = std::strtod(argv[i + 1], nullptr);
+        if (a == "--hours") hours = std::strtod(argv[i + 1], nullptr);
         else if (a == "--seed") first = last = std::strtoull(argv[i + 1], nullptr, 10);
         else last = std::strtoull(argv[i + 1], nullptr, 10);
     }
     int failed = 0;
-    for (options.seed = first; options.seed <= last; ++options.seed) {
-        const auto result = vorstel::sim::RunSimulation(options);
+    for (std::uint64_t seed = first; seed <= last; ++seed) {
+        const auto result = vorstel::sim::RunSimulation(seed, hours);
         std::printf("%s\n", result.Summary().c_str());
         for (const auto& v : result.violations) std::printf("  VIOLATION %s\n", v.c_str());
         if (!result.violations.empty()) {
             ++failed;
-            std::printf("  replay: vorstel-simulate --seed %llu --hours %g\n",
-                        static_cast<unsigned long long>(options.seed), options.hours);
+            std::printf("  replay: vorstel-simulate --seed %llu --hours %g\n", static_cast<unsigned long long>(seed), hours);
         }
         std::fflush(stdout);
     }

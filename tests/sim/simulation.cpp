@@ -36,10 +36,9 @@ std::uint64_t Fnv(std::uint64_t h, const std::string& s) {
 
 class Simulation {
 public:
-    explicit Simulation(const SimulationOptions& o)
-        : options_(o),
-          random_(o.seed),
-          server_(reactor_, ServerFor(o.seed), "myWord"),
+    explicit Simulation(std::uint64_t seed)
+        : random_(seed),
+          server_(reactor_, ServerFor(seed), "myWord"),
           w_({reactor_, desktop_, dialogs_, calendar_}, dir_.path()) {
         // Every request reaches this endpoint, even while the server plays dead.
         endpoint_ = reactor_.network().bind({"127.0.0.1", VirtualSimServer::kDefaultPort},
@@ -48,6 +47,7 @@ public:
                                                 server_.receive(data, from);
                                             });
         server_.transmit = [this](const std::string& data, const Peer& to) { endpoint_->sendTo(data, to); };
+        result_.seed = seed;
         calendar_.current = {2026, 12, 5, 12, 0, 0};
         server_.setCvar("sv_maxclients", "32");
         server_.setCvar("mapname", "dm/mohdm6");
@@ -58,8 +58,8 @@ public:
         Instrument();
     }
 
-    SimulationResult Run() {
-        const std::int64_t end = static_cast<std::int64_t>(options_.hours * 60 * kMinute);
+    SimulationResult Run(double hours) {
+        const std::int64_t end = static_cast<std::int64_t>(hours * 60 * kMinute);
         for (int i = 0; i < 10; ++i) Join();
         Start();
         while (reactor_.nowMs() < end) {
@@ -73,7 +73,6 @@ public:
         if (!Monitoring()) Start();
         reactor_.advance(8 * kMinute);
         CheckRecovery();
-        result_.seed = options_.seed;
         std::uint64_t h = 1469598103934665603ull;
         for (const auto& c : server_.received()) h = Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
         for (const auto* t : {&w_.form.Warnings, &w_.form.Kicks, &w_.form.Bans})
@@ -342,7 +341,6 @@ private:
         }
     }
 
-    SimulationOptions options_;
     std::mt19937_64 random_;
     VirtualReactor reactor_;
     SimServer server_;
@@ -377,6 +375,6 @@ std::string SimulationResult::Summary() const {
     return s.str();
 }
 
-SimulationResult RunSimulation(const SimulationOptions& options) { return Simulation(options).Run(); }
+SimulationResult RunSimulation(std::uint64_t seed, double hours) { return Simulation(seed).Run(hours); }
 
 }  // namespace vorstel::sim

@@ -9,11 +9,6 @@
 
 namespace vorstel::sim {
 
-struct SimulationOptions {
-    std::uint64_t seed = 1;
-    double hours = 2;
-};
-
 struct SimulationResult {
     std::uint64_t seed = 0;
     std::vector<std::string> violations;  // empty when every invariant held
@@ -22,6 +17,6 @@ struct SimulationResult {
     std::string Summary() const;
 };
 
-SimulationResult RunSimulation(const SimulationOptions& options);
+SimulationResult RunSimulation(std::uint64_t seed, double hours);
 
 }  // namespace vorstel::sim

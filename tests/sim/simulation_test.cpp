@@ -9,12 +9,9 @@ namespace {
 class SeededRun : public ::testing::TestWithParam<std::uint64_t> {};
 
 TEST_P(SeededRun, EveryInvariantHolds) {
-    SimulationOptions options;
-    options.seed = GetParam();
-    options.hours = 2;
-    const auto result = RunSimulation(options);
+    const auto result = RunSimulation(GetParam(), 2);
     EXPECT_TRUE(result.violations.empty()) << result.Summary() << "\n" << ::testing::PrintToString(result.violations)
-                                           << "\nreplay: vorstel-simulate --seed " << options.seed << " --hours 2";
+                                           << "\nreplay: vorstel-simulate --seed " << GetParam() << " --hours 2";
     EXPECT_GT(result.scans, 10u);
     EXPECT_GT(result.patrols, 50u);
 }
@@ -22,14 +19,9 @@ TEST_P(SeededRun, EveryInvariantHolds) {
 INSTANTIATE_TEST_SUITE_P(Seeds, SeededRun, ::testing::Values(1, 2, 3, 7, 42, 1234));
 
 TEST(SeededRunReplay, TheSameSeedGivesTheSameTrace) {
-    SimulationOptions options;
-    options.seed = 99;
-    options.hours = 1;
-    const auto a = RunSimulation(options);
-    const auto b = RunSimulation(options);
-    EXPECT_EQ(a.traceHash, b.traceHash);
-    options.seed = 100;
-    EXPECT_NE(RunSimulation(options).traceHash, a.traceHash);
+    const auto trace = RunSimulation(99, 1).traceHash;
+    EXPECT_EQ(RunSimulation(99, 1).traceHash, trace);
+    EXPECT_NE(RunSimulation(100, 1).traceHash, trace);
 }
 
 }  // namespace
