@@ -99,11 +99,10 @@ void ExpectCaptionShown(QWidget* widget, const Element& e) {
     EXPECT_EQ(shown, expected);
 }
 
-TEST_F(WindowTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialState) {
+TEST_F(WindowTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialStateUnclipped) {
     ASSERT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
     // Kept by the model for the link and never shown.
     const std::set<std::string> modelOnly = {"rconwait", "Text4"};
-    int checked = 0;
     for (Element* e : w.form.elements()) {
         SCOPED_TRACE(e->name());
         QWidget* widget = window.findChild<QWidget*>(ToQt(e->name()));
@@ -137,17 +136,14 @@ TEST_F(WindowTest, WithoutASettingsFileEveryWidgetShowsItsElementsInitialState) 
         } else {
             ExpectCaptionShown(widget, *e);
         }
-        ++checked;
     }
-    EXPECT_EQ(checked, static_cast<int>(w.form.elements().size() - modelOnly.size()));
 
     EXPECT_EQ(window.windowTitle(), "Rcon Vorstel 2.1");
     EXPECT_FALSE(window.windowIcon().isNull());
     ASSERT_EQ(Tabs()->count(), 4);
     EXPECT_EQ(Tabs()->tabText(3), "Penalties Management");
-}
 
-TEST_F(WindowTest, NoCaptionIsClippedOnAnyPanel) {
+    // No caption is clipped on any panel.
     for (int tab = 0; tab < 4; ++tab) {
         ClickTab(tab);
         QTest::qWait(0);

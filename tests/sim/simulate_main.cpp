@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
         for (const auto& v : result.violations) std::printf("  VIOLATION %s\n", v.c_str());
         if (!result.violations.empty()) {
             ++failed;
-            std::printf("  replay: vorstel-simulate --seed %llu --hours %g\n", static_cast<unsigned long long>(seed), hours);
+            const auto n = static_cast<unsigned long long>(seed);
+            std::printf("  replay: vorstel-simulate --seed %llu --hours %g\n", n, hours);
         }
         std::fflush(stdout);
     }
