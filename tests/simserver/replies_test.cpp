@@ -62,7 +62,7 @@ TEST_F(Replies, StatusListsClientsInColumnsKeepingLongNamesZombiesAndLocalAddres
               "\n");
 }
 
-TEST_F(Replies, DumpuserListsClientVariablesByName) {
+TEST_F(Replies, DumpuserListsClientVariablesByNameAndClientkickRemovesThePlayer) {
     const std::string wolf = "userinfo\n--------\n"
                              "name                 : Big Bad Wolf\n"
                              "cg_3rd_person        : 1\n";
@@ -74,6 +74,14 @@ TEST_F(Replies, DumpuserListsClientVariablesByName) {
 
     server.player(0)->name = "^1Play^7er";
     EXPECT_EQ(ask("dumpuser player"), "userinfo\n--------\nname                 : Player\n");
+
+    EXPECT_EQ(ask("clientkick 3"), "");
+    EXPECT_EQ(server.player(3), nullptr);
+    EXPECT_EQ(ask("clientkick 3"), "Client 3 is not active\n");
+    EXPECT_EQ(ask("clientkick x"), "Bad slot number: x\n");
+    EXPECT_EQ(ask("clientkick 20"), "Bad slot number: 20\n");
+    EXPECT_EQ(ask("clientkick 99999999999"), "Bad slot number: 99999999999\n");
+    EXPECT_EQ(ask("clientkick"), "Usage: clientkick <client number>\n");
 }
 
 TEST_F(Replies, CvarsAnswerQueriesAndTakeSets) {
@@ -98,25 +106,6 @@ TEST_F(Replies, CvarsAnswerQueriesAndTakeSets) {
     EXPECT_EQ(ask("say hello all"), "");
 }
 
-TEST_F(Replies, PasswordIsCheckedExactly) {
-    EXPECT_EQ(ask("status", "myword"), "Bad rconpassword.\n");
-    EXPECT_EQ(exchange(Oob(" rcon")),
-              std::vector<std::string>{kPrintHeader + "Bad rconpassword.\n"});
-
-    server.setPassword("");
-    EXPECT_EQ(ask("status", "anything"), "No rconpassword set on the server.\n");
-}
-
-TEST_F(Replies, ClientkickRemovesThePlayerOrNamesTheBadSlot) {
-    EXPECT_EQ(ask("clientkick 3"), "");
-    EXPECT_EQ(server.player(3), nullptr);
-    EXPECT_EQ(ask("clientkick 3"), "Client 3 is not active\n");
-    EXPECT_EQ(ask("clientkick x"), "Bad slot number: x\n");
-    EXPECT_EQ(ask("clientkick 20"), "Bad slot number: 20\n");
-    EXPECT_EQ(ask("clientkick 99999999999"), "Bad slot number: 99999999999\n");
-    EXPECT_EQ(ask("clientkick"), "Usage: clientkick <client number>\n");
-}
-
 TEST_F(Replies, GetstatusListsServerInfoAndConnectedClients) {
     server.addPlayer(Player{.name = "Ghost", .state = ClientState::Zombie});
     const std::string expected = kStatusHeader +
@@ -124,14 +113,12 @@ TEST_F(Replies, GetstatusListsServerInfoAndConnectedClients) {
                                  "\\sv_hostname\\Test Server\\mapname\\dm/mohdm6\\sv_maplist\\dm/mohdm1 dm/mohdm6"
                                  "\\g_gametype\\1\\g_gametypestring\\Free-For-All\\sv_maxclients\\20";
     const std::string clients = "\n45 \"Player\"\n50 \"Unknown Soldier\"\n50 \"Big Bad Wolf\"\n0 \"=[v]= mist\"\n";
-    EXPECT_EQ(exchange(Oob(" getstatus")),
-              std::vector<std::string>{expected + clients});
-    EXPECT_EQ(exchange(Oob("getstatus 77")),
-              std::vector<std::string>{expected + "\\challenge\\77" + clients});
+    EXPECT_EQ(exchange(Oob(" getstatus")), std::vector<std::string>{expected + clients});
+    EXPECT_EQ(exchange(Oob("getstatus 77")), std::vector<std::string>{expected + "\\challenge\\77" + clients});
     EXPECT_EQ(server.commands(), (std::vector<std::string>{"getstatus", "getstatus 77"}));
 }
 
-TEST_F(Replies, LineIsReadLikeTheEngineDoes) {
+TEST_F(Replies, LineAndPasswordAreReadLikeTheEngineDoes) {
     // Any direction byte; % reads as a dot; the line ends at a line feed or a NUL.
     EXPECT_EQ(exchange(Oob("rcon myWord set a 1%5\nset b 2", '\x7F')).size(), 1u);
     EXPECT_EQ(server.cvar("a"), "1.5");
@@ -144,6 +131,12 @@ TEST_F(Replies, LineIsReadLikeTheEngineDoes) {
     EXPECT_TRUE(exchange(std::string("\xFF\xFF\xFF", 3)).empty());
     EXPECT_TRUE(exchange(Oob(" getinfo")).empty());
     EXPECT_EQ(server.commands(), (std::vector<std::string>{"set a 1.5", "cheats"}));
+
+    // The password is checked exactly.
+    EXPECT_EQ(ask("status", "myword"), "Bad rconpassword.\n");
+    EXPECT_EQ(exchange(Oob(" rcon")), std::vector<std::string>{kPrintHeader + "Bad rconpassword.\n"});
+    server.setPassword("");
+    EXPECT_EQ(ask("status", "anything"), "No rconpassword set on the server.\n");
 }
 
 TEST_F(Replies, GarbageNeverBreaksTheServer) {
@@ -152,9 +145,8 @@ TEST_F(Replies, GarbageNeverBreaksTheServer) {
         std::string d(rng() % 80, '\0');
         for (char& c : d) c = static_cast<char>("\xFF\x02 \"rcon myWord%\n\0abc"[rng() % 20]);
         if (i % 2) d = std::string("\xFF\xFF\xFF\xFF", 4) + d;
-        for (const std::string& reply : exchange(d)) {
+        for (const std::string& reply : exchange(d))
             EXPECT_TRUE(reply.rfind(kPrintHeader, 0) == 0 || reply.rfind(kStatusHeader, 0) == 0);
-        }
     }
     EXPECT_EQ(ask("cheats"), "\"cheats\" is:\"0\" default:\"0\"\n");
 }

@@ -21,15 +21,10 @@ inline std::string Rcon(const std::string& command, const std::string& password 
     return Oob(" rcon " + password + " " + command);
 }
 
-inline Scenario MustParse(const std::string& text) {
-    ScenarioResult r = ParseScenario(text);
-    EXPECT_TRUE(r) << r.error;
-    return r ? *r.scenario : Scenario{};
-}
-
 class SimFixture {
 public:
-    explicit SimFixture(const std::string& scenarioText = "") : server(reactor, MustParse(scenarioText), "myWord") {
+    explicit SimFixture(const std::string& scenarioText = "")
+        : server(reactor, ParseScenario(scenarioText).scenario.value(), "myWord") {
         server.transmit = [this](const std::string& data, const Peer&) { sent.push_back(data); };
     }
 
