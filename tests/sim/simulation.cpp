@@ -153,11 +153,8 @@ private:
     // A click on a disabled button waits until the button is enabled again, as an operator's
     // second try would.
     void Click(Button& button) {
-        if (!button.enabled()) {
-            pendingClick_ = &button;
-            return;
-        }
-        pendingClick_ = nullptr;
+        pendingClick_ = button.enabled() ? nullptr : &button;
+        if (pendingClick_) return;
         if (&button == &w_.form.Command13) Stop(false);
         else Start();
     }

@@ -56,23 +56,14 @@ TEST_F(VariantsTest, OneRequestEveryHalfSecondFromAnyone) {
     EXPECT_EQ(exchange(Oob("getstatus")).size(), 1u);  // the public query is not limited
 }
 
-TEST_F(VariantsTest, BucketOfTenPerAddressLeaksOneASecond) {
+// The bucket's size and leak are held against the watchdog's own copy of it, request for
+// request; here, that every address has a bucket of its own.
+TEST_F(VariantsTest, EveryAddressHasABucketOfItsOwn) {
     use({.rateLimit = RateLimit::BucketPerAddress});
-    auto burst = [&](int n, const Peer& from) {
-        int answered = 0;
-        for (int i = 0; i < n; ++i) answered += exchange(Rcon("cheats"), from).empty() ? 0 : 1;
-        return answered;
-    };
-    EXPECT_EQ(burst(12, kClient), 10);
-    EXPECT_EQ(burst(1, Peer{"10.1.1.1", 50001}), 0);  // same address, other port
-    EXPECT_EQ(burst(1, Peer{"10.1.1.2", 50000}), 1);
-    reactor.runUntil(999);
-    EXPECT_EQ(burst(1, kClient), 0);
-    reactor.runUntil(1000);
-    EXPECT_EQ(burst(2, kClient), 1);
-    reactor.runUntil(5000);
-    EXPECT_EQ(burst(5, kClient), 4);
-    EXPECT_EQ(server.droppedRequests(), 2u + 1 + 1 + 1 + 1);
+    for (int i = 0; i < 10; ++i) exchange(Rcon("cheats"));
+    EXPECT_TRUE(exchange(Rcon("cheats"), Peer{"10.1.1.1", 50001}).empty());  // same address, other port
+    EXPECT_EQ(exchange(Rcon("cheats"), Peer{"10.1.1.2", 50000}).size(), 1u);
+    EXPECT_EQ(server.droppedRequests(), 1u);
 }
 
 TEST_F(VariantsTest, TheOpenSourceEngine) {
