@@ -8,7 +8,7 @@
 #include "simulation.h"
 
 int main(int argc, char** argv) {
-    std::uint64_t first = 1, last = 1;
+    unsigned long long first = 1, last = 1;
     double hours = 2;
     for (int i = 1; i < argc; i += 2) {
         const std::string a = argv[i];
@@ -21,14 +21,14 @@ int main(int argc, char** argv) {
         else last = std::strtoull(argv[i + 1], nullptr, 10);
     }
     int failed = 0;
-    for (std::uint64_t seed = first; seed <= last; ++seed) {
+    for (unsigned long long seed = first; seed <= last; ++seed) {
         const auto result = vorstel::sim::RunSimulation(seed, hours);
-        std::printf("%s\n", result.Summary().c_str());
+        std::printf("seed %llu: %zu requests, %zu scans, %zu patrols, trace %llx\n", seed, result.requests, result.scans,
+                    result.patrols, static_cast<unsigned long long>(result.traceHash));
         for (const auto& v : result.violations) std::printf("  VIOLATION %s\n", v.c_str());
         if (!result.violations.empty()) {
             ++failed;
-            const auto n = static_cast<unsigned long long>(seed);
-            std::printf("  replay: vorstel-simulate --seed %llu --hours %g\n", n, hours);
+            std::printf("  replay: vorstel-simulate --seed %llu --hours %g\n", seed, hours);
         }
         std::fflush(stdout);
     }

@@ -6,7 +6,6 @@
 #include <map>
 #include <random>
 #include <set>
-#include <sstream>
 
 #include "penalties/patrol.h"
 #include "penalties/penalty_tables.h"
@@ -47,7 +46,6 @@ public:
                                                 server_.receive(data, from);
                                             });
         server_.transmit = [this](const std::string& data, const Peer& to) { endpoint_->sendTo(data, to); };
-        result_.seed = seed;
         calendar_.current = {2026, 12, 5, 12, 0, 0};
         server_.setCvar("sv_maxclients", "32");
         server_.setCvar("mapname", "dm/mohdm6");
@@ -364,13 +362,6 @@ private:
 };
 
 }  // namespace
-
-std::string SimulationResult::Summary() const {
-    std::ostringstream s;
-    s << "seed " << seed << ": " << requests << " requests, " << scans << " scans, " << patrols << " patrols, trace "
-      << std::hex << traceHash;
-    return s.str();
-}
 
 SimulationResult RunSimulation(std::uint64_t seed, double hours) { return Simulation(seed).Run(hours); }
 

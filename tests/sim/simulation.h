@@ -10,11 +10,9 @@
 namespace vorstel::sim {
 
 struct SimulationResult {
-    std::uint64_t seed = 0;
     std::vector<std::string> violations;  // empty when every invariant held
     std::uint64_t traceHash = 0;          // of everything the server received, with times
     std::size_t requests = 0, scans = 0, patrols = 0;
-    std::string Summary() const;
 };
 
 SimulationResult RunSimulation(std::uint64_t seed, double hours);
