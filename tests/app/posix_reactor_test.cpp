@@ -72,8 +72,9 @@ TEST(PosixReactor, TimersNeverFireEarlyKeepTheirBeatAndStaySilentOnceStopped) {
     EXPECT_EQ(order, "abcde");
 }
 
-// A peer on 127.0.0.1, watched by the loop, answers the request with three datagrams. The
-// link closes the socket after a reply's first datagram: what follows must not reach it.
+// Bad ports send nothing. A peer on 127.0.0.1, watched by the loop, answers the request with
+// three datagrams. The link closes the socket after a reply's first datagram: what follows must
+// not reach it.
 TEST(PosixReactor, ASocketSendsAndHearsEachDatagramUntilClosed) {
     PosixReactor r;
     auto guard = After(r, 3000, [&r] { r.quit(99); });
@@ -107,8 +108,12 @@ TEST(PosixReactor, ASocketSendsAndHearsEachDatagramUntilClosed) {
         });
     };
     s->setRemoteHost("localhost");  // looked up on another thread, which must wake the loop
+    for (int port : {0, -1, 65536}) {
+        s->setRemotePort(port);
+        s->send("x");
+        EXPECT_FALSE(s->isOpen()) << port;
+    }
     s->setRemotePort(ntohs(address.sin_port));
-    EXPECT_FALSE(s->isOpen());
     const std::string request("\xFF\xFF\xFF\xFF\x02 rcon pw status", 20);
     s->send(request);
     EXPECT_TRUE(s->isOpen());
@@ -118,18 +123,7 @@ TEST(PosixReactor, ASocketSendsAndHearsEachDatagramUntilClosed) {
     EXPECT_EQ(received, request);
     EXPECT_EQ(got, (std::vector<std::string>{"one", std::string(3000, 'x')}));
     EXPECT_FALSE(s->isOpen());
-}
 
-TEST(PosixReactor, BadPortsAndEmptyHostsSendNothing) {
-    PosixReactor r;
-    auto s = r.createDatagramSocket();
-    s->setRemoteHost("127.0.0.1");
-    for (int port : {0, -1, 65536}) {
-        s->setRemotePort(port);
-        s->send("x");
-        EXPECT_FALSE(s->isOpen()) << port;
-    }
-    s->setRemotePort(12203);
     s->setRemoteHost("  ");
     s->send("x");  // bound, but nothing leaves: there is nowhere to send it
     EXPECT_EQ(s->readDatagram(), std::nullopt);
