@@ -43,8 +43,6 @@ public:
 };
 
 const char* kServerLines =
-    "hostname Headless Test\n"
-    "version Medal of Honor Allied Assault 1.11 linux-i386 Jul 22 2004\n"
     "map dm/mohdm6\n"
     "maplist dm/mohdm6 dm/mohdm7\n"
     "mod versionvorstel 1.0\n";
@@ -188,10 +186,9 @@ TEST(VorstelCommandLine, HelpVersionAndRefusalsNeedNoDisplay) {
 
 // The window with "Scan on Start" saved claims and warms up by itself, and releases the server
 // when it is told to end.
-TEST(VorstelWindow, WithScanOnStartItClaimsWarmsUpAndReleasesAtSigterm) {
+TEST_F(HeadlessTest, TheWindowWithScanOnStartClaimsWarmsUpAndReleasesAtSigterm) {
     SimServerProcess server;
     ASSERT_NE(server.port(), 0);
-    QTemporaryDir dir;
     WriteSettings(dir.path(), server.port(), true);
     Process app(VORSTEL_APP_PATH, {"-platform", "offscreen", "--workdir", dir.path()});
     ASSERT_TRUE(server.WaitForOutput("set resetvalue hacked", 20000)) << server.Output().toStdString();
