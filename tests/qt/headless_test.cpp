@@ -25,7 +25,6 @@ namespace {
 using test::InOrder;
 using test::Process;
 using test::SimServerProcess;
-using test::WaitFor;
 
 // The settings file of a fresh window whose connection points at the test's server.
 void WriteSettings(const QString& dir, int port, bool scanOnStart = false) {
@@ -96,8 +95,8 @@ TEST_F(HeadlessTest, AWatchedServerIsLeftAloneUnlessForcedThenScannedPatrolledAn
     Headless app(dir.path(), {"--force-claim"}, terminal);
     ::close(terminal);
     // The launcher gives way to the program without the window.
-    EXPECT_TRUE(WaitFor([&] { return std::filesystem::path(app.Executable()).filename() == "vorstel-headless"; }, 2000))
-        << app.Executable();
+    const auto runs = [&] { return std::filesystem::path(app.Executable()).filename() == "vorstel-headless"; };
+    EXPECT_TRUE(QTest::qWaitFor(runs, 2000)) << app.Executable();
     ASSERT_TRUE(app.WaitForOutput("kick: Camper", 40000)) << app.Output().toStdString() << app.Errors().toStdString();
     // Typed in UTF-8; the server gets Latin-1.
     const std::string typed = "rcon g_motd\nsay Gr\xC3\xBC\xC3\x9F" "e\n";
@@ -225,7 +224,7 @@ TEST_F(HeadlessTest, ASecondProgramInTheSameFolderStopsAtOnce) {
     EXPECT_FALSE(first->Output().contains("status:")) << "quiet";
     first.reset();  // killed
     Headless third(dir.path(), {"--quiet"});
-    EXPECT_TRUE(WaitFor([&] { return claims() > claimsBefore; }, 5000)) << "a crash leaves no lock behind";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return claims() > claimsBefore; }, 5000)) << "a crash leaves no lock behind";
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 #pragma once
 // Starting the real binaries from tests: vorstel, and vorstel-simserver on a free port of
 // 127.0.0.1.
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -15,18 +13,6 @@
 #include <vector>
 
 namespace vorstel::test {
-
-// Waits without blocking the event loop, so Qt sockets and timers keep running.
-template <typename Done>
-bool WaitFor(Done done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 // A program on a machine without any display, killed at the end of the test.
 class Process {
@@ -49,7 +35,8 @@ public:
     QString Output() { return QString::fromUtf8(RawOutput()); }
     QString Errors() { return QString::fromUtf8(err_ += process_.readAllStandardError()); }
     bool WaitForOutput(const QString& text, int timeoutMs) {
-        return WaitFor([&] { return Output().contains(text) || !Running(); }, timeoutMs) && Output().contains(text);
+        return QTest::qWaitFor([&] { return Output().contains(text) || !Running(); }, timeoutMs) &&
+               Output().contains(text);
     }
 
     bool Running() const { return process_.state() != QProcess::NotRunning; }
@@ -67,7 +54,7 @@ public:
     }
     // The exit status, or -1 when it did not end in time or died of a signal.
     int Finish(int timeoutMs) {
-        if (!WaitFor([&] { return !Running(); }, timeoutMs)) return -1;
+        if (!QTest::qWaitFor([&] { return !Running(); }, timeoutMs)) return -1;
         return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
     }
 
@@ -81,7 +68,7 @@ public:
     explicit SimServerProcess(QStringList extra = {})
         : Process(VORSTEL_SIMSERVER_PATH, QStringList{"--host", "127.0.0.1", "--port", "0"} + extra) {
         static const QRegularExpression listening("listening on [0-9.]+:([0-9]+)");
-        WaitFor([&] {
+        (void)QTest::qWaitFor([&] {
             port_ = listening.match(Output()).captured(1).toInt();
             return port_ != 0 || !Running();
         }, 5000);

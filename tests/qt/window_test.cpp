@@ -34,7 +34,6 @@
 namespace vorstel {
 namespace {
 
-using test::WaitFor;
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -231,8 +230,8 @@ TEST_F(WindowWithQtDialogsTest, LinksOpenTheirFilesAndDeleteLogAsksInACriticalBo
 
     const auto openBox = [&] {
         // A closed box lingers until deleted: only the one showing counts.
-        QMessageBox* box = nullptr;
-        WaitFor([&] {
+        QPointer<QMessageBox> box;
+        (void)QTest::qWaitFor([&] {
             for (auto* candidate : window.findChildren<QMessageBox*>("MessageBox"))
                 if (candidate->isVisible()) box = candidate;
             return box != nullptr;
@@ -242,18 +241,18 @@ TEST_F(WindowWithQtDialogsTest, LinksOpenTheirFilesAndDeleteLogAsksInACriticalBo
     std::ofstream(dir / "vorstel.log", std::ios::binary) << "line\r\n";
     ClickTab(0);
     QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
-    QMessageBox* box = openBox();
-    ASSERT_NE(box, nullptr);
+    QPointer<QMessageBox> box = openBox();
+    ASSERT_TRUE(box);
     EXPECT_EQ(box->icon(), QMessageBox::Critical);
     QTest::keyClick(box, Qt::Key_Return);  // the default: No
-    EXPECT_TRUE(WaitFor([&] { return !box->isVisible(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !box || !box->isVisible(); }, 2000));
     EXPECT_EQ(test::ReadFile(dir / "vorstel.log"), "line\r\n");
 
     QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
     box = openBox();
-    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(box);
     box->button(QMessageBox::Yes)->click();
-    EXPECT_TRUE(WaitFor([&] { return std::filesystem::file_size(dir / "vorstel.log") == 0; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::filesystem::file_size(dir / "vorstel.log") == 0; }, 2000));
 }
 
 // The key that stops monitoring is the operator's first digit of a new interval: it stays in
@@ -278,7 +277,7 @@ TEST_F(WindowTest, AKeyInAnIntervalBoxWhileTheEngineRunsStopsMonitoringAndStaysI
     EXPECT_EQ(scan->text(), "35");
     EXPECT_EQ(QApplication::focusWidget(), scan);
     EXPECT_EQ(scan->cursorPosition(), 2);
-    ASSERT_TRUE(WaitFor([&] { return Widget("Command1")->isEnabled(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Widget("Command1")->isEnabled(); }, 5000));
     QTest::keyClick(scan, Qt::Key_0);
     EXPECT_EQ(w.form.txtMin.text(), "350");
     EXPECT_EQ(QApplication::focusWidget(), scan);
@@ -294,7 +293,7 @@ TEST_F(WindowTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
         window.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         box->setFocus(Qt::MouseFocusReason);
-        ASSERT_TRUE(WaitFor([&] { return box->hasFocus(); }, 1000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return box->hasFocus(); }, 1000));
     };
 
     focusAndWait(patrol);
@@ -337,8 +336,8 @@ TEST_F(WindowTest, TheConsoleShowsAListingAndOutlivesAServerThatIsGone) {
     clock.start();
     QTest::keyClick(input, Qt::Key_Return);
     EXPECT_EQ(input->text(), "");
-    ASSERT_TRUE(WaitFor([&] { return pane->toPlainText().contains("map: dm/mohdm6"); }, 3000));
-    EXPECT_TRUE(WaitFor([&] { return input->isEnabled(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pane->toPlainText().contains("map: dm/mohdm6"); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return input->isEnabled(); }, 1000));
     EXPECT_GE(clock.elapsed(), RconLink::kReplyWindowMs) << "the whole reply window";
     EXPECT_LT(clock.elapsed(), RconLink::kReplyWindowMs + 300) << "and not much more";
     const QString shown = pane->toPlainText();
@@ -358,7 +357,7 @@ TEST_F(WindowTest, TheConsoleShowsAListingAndOutlivesAServerThatIsGone) {
         clock.restart();
         QTest::keyClicks(input, "status");
         QTest::keyClick(input, Qt::Key_Return);
-        ASSERT_TRUE(WaitFor([&] { return input->isEnabled(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return input->isEnabled(); }, 5000));
         EXPECT_GE(clock.elapsed(), RconLink::kReplyWindowMs);
         EXPECT_EQ(pane->toPlainText(), "");
     }
@@ -403,7 +402,7 @@ TEST_F(WindowTest, EditsAndClicksReachTheModelAndBackAndExitFinishes) {
     bool finished = false;
     QObject::connect(&window, &MainWindow::shutdownFinished, [&] { finished = true; });
     QTest::mouseClick(Widget("Command2"), Qt::LeftButton);
-    EXPECT_TRUE(WaitFor([&] { return finished; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return finished; }, 2000));
     EXPECT_TRUE(std::filesystem::exists(dir / "rconvorstel.ini"));
 }
 
