@@ -198,15 +198,12 @@ private:
     }
 
     void StartFaults() {
-        Faults f;
-        f.seed = random_();
-        switch (Between(0, 4)) {
-            case 0: f.dropProbability = 0.3; break;
-            case 1: f.delayMs = 900; break;  // later than the reply window
-            case 2: f.duplicateProbability = 0.5; break;
-            case 3: f.garbageProbability = 0.3; break;
-            default: f.silent = true; break;
-        }
+        // The delay is longer than the reply window.
+        static const Faults kinds[] = {{.dropProbability = 0.3}, {.delayMs = 900}, {.duplicateProbability = 0.5},
+                                       {.garbageProbability = 0.3}, {.silent = true}};
+        const std::uint64_t seed = random_();
+        Faults f = kinds[Between(0, 4)];
+        f.seed = seed;
         server_.setFaults(f);
         faulty_ = true;
         ++disturbances_;

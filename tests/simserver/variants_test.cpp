@@ -72,8 +72,8 @@ TEST_F(VariantsTest, TheOpenSourceEngine) {
     ASSERT_TRUE(ApplyVariantName("ipv6-clients", v));
     use(v);
     server.addPlayer(Player{.name = "SixteenCharsLong", .address = "10.0.0.9:12203"});
-    EXPECT_EQ(ask("status"), "");  // the leading blank: the password ran as the command
-    EXPECT_EQ(server.commands().back(), "myWord status");
+    // How the leading blank spoils a command, and that unknown commands go unanswered, the
+    // watchdog's framing probe against this server shows.
     auto raw = [&](const std::string& command) {
         const auto replies = exchange(Oob("rcon myWord " + command));
         return replies.size() == 1 ? replies[0].substr(11) : std::string("?");
@@ -83,17 +83,16 @@ TEST_F(VariantsTest, TheOpenSourceEngine) {
     EXPECT_EQ(raw("cheats"), "\"cheats\" is:\"1^7\" default:\"0^7\"\n");
     EXPECT_EQ(raw("version"),
               "\"version\" is:\"Medal of Honor Allied Assault 1.11 (OpenMoHAA 0.82.1) linux-x86_64 Apr  9 2026^7\"\n");
-    EXPECT_EQ(raw("nosuchthing"), "");
     const std::string status = raw("status");
     EXPECT_NE(status.find("  0     0   50 Bob             "), std::string::npos) << status;
     EXPECT_NE(status.find("  1     0   50 SixteenCharsLong       0 [2001:db8::10:0:0:9]:12203" + std::string(12, ' ') +
                           " 1234  5000\n"),
               std::string::npos)
         << status;
-    // getstatus shares the bucket: six requests so far, four more fit.
+    // getstatus shares the bucket: four requests so far, six more fit.
     int answered = 0;
-    for (int i = 0; i < 6; ++i) answered += exchange(Oob("getstatus")).empty() ? 0 : 1;
-    EXPECT_EQ(answered, 4);
+    for (int i = 0; i < 8; ++i) answered += exchange(Oob("getstatus")).empty() ? 0 : 1;
+    EXPECT_EQ(answered, 6);
 }
 
 }  // namespace
