@@ -66,6 +66,7 @@ TEST(PosixReactor, TimersNeverFireEarlyKeepTheirBeatAndStaySilentOnceStopped) {
     EXPECT_EQ(r.run(), 7);
     ASSERT_GE(ticks.size(), 3u);
     for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_GE(ticks[i], 30 * static_cast<std::int64_t>(i + 1)) << i;
+    EXPECT_TRUE(tick->isActive());
     ASSERT_EQ(once.size(), 1u);
     EXPECT_GE(once[0], 60);
     EXPECT_EQ(silent, 0);
