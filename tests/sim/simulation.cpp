@@ -35,9 +35,10 @@ std::uint64_t Fnv(std::uint64_t h, const std::string& s) {
 
 class Simulation {
 public:
-    explicit Simulation(std::uint64_t seed)
-        : random_(seed),
-          server_(reactor_, ServerFor(seed), "myWord"),
+    explicit Simulation(const SimulationOptions& o)
+        : options_(o),
+          random_(o.seed),
+          server_(reactor_, ServerFor(o.seed), "myWord"),
           w_({reactor_, desktop_, dialogs_, calendar_}, dir_.path()) {
         // Every request reaches this endpoint, even while the server plays dead.
         endpoint_ = reactor_.network().bind({"127.0.0.1", VirtualSimServer::kDefaultPort},
@@ -56,8 +57,8 @@ public:
         Instrument();
     }
 
-    SimulationResult Run(double hours) {
-        const std::int64_t end = static_cast<std::int64_t>(hours * 60 * kMinute);
+    SimulationResult Run() {
+        const std::int64_t end = static_cast<std::int64_t>(options_.hours * 60 * kMinute);
         for (int i = 0; i < 10; ++i) Join();
         Start();
         while (reactor_.nowMs() < end) {
@@ -138,7 +139,7 @@ private:
             if (roll < 69) reactor_.schedule(at, [this] { Click(w_.form.Command13); });
             else if (roll < 71) stopAfterRequests_ = Between(1, 25);
             else reactor_.schedule(at, [this] { Click(w_.form.Command1); });
-        } else if (roll < 77 && !faulty_) {
+        } else if (roll < 77 && options_.faults && !faulty_) {
             StartFaults();
         } else if (faulty_ && reactor_.nowMs() >= faultsEnd_) {
             EndFaults();
@@ -333,6 +334,7 @@ private:
         }
     }
 
+    SimulationOptions options_;
     std::mt19937_64 random_;
     VirtualReactor reactor_;
     SimServer server_;
@@ -360,6 +362,6 @@ private:
 
 }  // namespace
 
-SimulationResult RunSimulation(std::uint64_t seed, double hours) { return Simulation(seed).Run(hours); }
+SimulationResult RunSimulation(const SimulationOptions& options) { return Simulation(options).Run(); }
 
 }  // namespace vorstel::sim

@@ -9,12 +9,18 @@
 
 namespace vorstel::sim {
 
+struct SimulationOptions {
+    std::uint64_t seed = 1;
+    double hours = 2;
+    bool faults = true;
+};
+
 struct SimulationResult {
     std::vector<std::string> violations;  // empty when every invariant held
     std::uint64_t traceHash = 0;          // of everything the server received, with times
     std::size_t requests = 0, scans = 0, patrols = 0;
 };
 
-SimulationResult RunSimulation(std::uint64_t seed, double hours);
+SimulationResult RunSimulation(const SimulationOptions& options);
 
 }  // namespace vorstel::sim

@@ -9,7 +9,7 @@ namespace {
 class SeededRun : public ::testing::TestWithParam<std::uint64_t> {};
 
 TEST_P(SeededRun, EveryInvariantHolds) {
-    const auto result = RunSimulation(GetParam(), 2);
+    const auto result = RunSimulation({.seed = GetParam(), .hours = 2});
     EXPECT_TRUE(result.violations.empty()) << ::testing::PrintToString(result.violations)
                                            << "\nreplay: vorstel-simulate --seed " << GetParam() << " --hours 2";
     EXPECT_GT(result.scans, 10u);
@@ -19,9 +19,9 @@ TEST_P(SeededRun, EveryInvariantHolds) {
 INSTANTIATE_TEST_SUITE_P(Seeds, SeededRun, ::testing::Values(1, 2, 3, 7, 42, 1234));
 
 TEST(SeededRunReplay, TheSameSeedGivesTheSameTrace) {
-    const auto trace = RunSimulation(99, 1).traceHash;
-    EXPECT_EQ(RunSimulation(99, 1).traceHash, trace);
-    EXPECT_NE(RunSimulation(100, 1).traceHash, trace);
+    const auto trace = RunSimulation({.seed = 99, .hours = 1}).traceHash;
+    EXPECT_EQ(RunSimulation({.seed = 99, .hours = 1}).traceHash, trace);
+    EXPECT_NE(RunSimulation({.seed = 100, .hours = 1}).traceHash, trace);
 }
 
 }  // namespace
