@@ -8,9 +8,11 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 

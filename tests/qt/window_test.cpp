@@ -34,7 +34,6 @@
 namespace vorstel {
 namespace {
 
-
 class WindowTest : public ::testing::Test {
 protected:
     explicit WindowTest(bool realDialogs = false)
