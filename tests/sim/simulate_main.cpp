@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
     int failed = 0;
     for (unsigned long long seed = first; seed <= last; ++seed) {
         const auto result = vorstel::sim::RunSimulation({.seed = seed, .hours = hours});
-        std::printf("seed %llu: %zu requests, %zu scans, %zu patrols, trace %llx\n", seed, result.requests, result.scans,
-                    result.patrols, static_cast<unsigned long long>(result.traceHash));
+        std::printf("seed %llu: %zu requests, %zu scans, %zu patrols, trace %llx\n", seed, result.requests,
+                    result.scans, result.patrols, static_cast<unsigned long long>(result.traceHash));
         for (const auto& v : result.violations) std::printf("  VIOLATION %s\n", v.c_str());
         if (!result.violations.empty()) {
             ++failed;
