@@ -9,8 +9,6 @@
 #include "config/list_files.h"
 #include "fuzz_support.h"
 #include "penalties/civil_date.h"
-#include "penalties/penalty_tables.h"
-#include "support.h"
 
 using namespace vorstel;
 
@@ -53,9 +51,9 @@ std::vector<std::string> Files(const std::filesystem::path& dir) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto dir = fuzz::RunPath("lists");
+    const test::TempDir temp;
+    const auto& dir = temp.path();
     const char* names[] = {kWarningsFile, kKicksFile, kBansFile, kSkinsFile};
-    for (const char* name : names) std::filesystem::remove(dir / name);
     const auto parts = fuzz::Parts(fuzz::Bytes(data, size), 4);
     for (std::size_t i = 0; i < parts.size(); ++i) Write(dir / names[i], parts[i]);
 
