@@ -40,34 +40,29 @@ std::string Clean(std::string_view datagram) {
     return clean;
 }
 
-using Field = std::string PlayerLine::*;
-
-bool Kept(const PlayerLine& now, const PlayerLine& before, std::initializer_list<Field> fields) {
-    return std::all_of(fields.begin(), fields.end(), [&](Field f) { return now.*f == before.*f; });
-}
-
 void Listing(std::string_view line) {
-    const auto all = {&PlayerLine::ClientNumber, &PlayerLine::Score, &PlayerLine::Ping, &PlayerLine::Name,
-                      &PlayerLine::LastMsg,      &PlayerLine::IP,    &PlayerLine::Rate, &PlayerLine::Dump};
+    const auto fields = {&PlayerLine::ClientNumber, &PlayerLine::Score, &PlayerLine::Ping, &PlayerLine::Name,
+                         &PlayerLine::LastMsg,      &PlayerLine::IP,    &PlayerLine::Rate, &PlayerLine::Dump};
     PlayerLine p;
     int n = 0;
-    for (Field f : all) p.*f = "prev-" + std::to_string(n++);
+    for (auto f : fields) p.*f = "prev-" + std::to_string(n++);
     const PlayerLine before = p;
+    const auto kept = [&](std::string PlayerLine::*f) { return p.*f == before.*f; };
     switch (ParseStatusLine(line, p)) {
         case LineKind::Player:
             // The scan keys its dump request and the kick on these: never empty, never blank.
             for (const std::string* s : {&p.ClientNumber, &p.Ping, &p.Rate}) FUZZ_CHECK(!s->empty());
             for (const std::string* s : {&p.ClientNumber, &p.Ping, &p.Rate, &p.Score, &p.LastMsg, &p.IP})
                 FUZZ_CHECK(!Has(*s, " "));
-            FUZZ_CHECK(Trimmed(p.Name) && Kept(p, before, {&PlayerLine::Dump}));
+            FUZZ_CHECK(Trimmed(p.Name) && kept(&PlayerLine::Dump));
             break;
         case LineKind::Zombie:
             // Parsed up to the ping only.
             FUZZ_CHECK(p.Ping == "ZMBI" && !p.ClientNumber.empty());
-            FUZZ_CHECK(Kept(p, before, {&PlayerLine::Name, &PlayerLine::IP, &PlayerLine::LastMsg}));
+            FUZZ_CHECK(kept(&PlayerLine::Name) && kept(&PlayerLine::IP) && kept(&PlayerLine::LastMsg));
             break;
         case LineKind::NotAPlayer:
-            FUZZ_CHECK(Kept(p, before, all));
+            FUZZ_CHECK(std::all_of(fields.begin(), fields.end(), kept));
             break;
     }
 }
