@@ -3,27 +3,15 @@
 // input cut into parts at NUL bytes (the targets that read several texts take them this way,
 // so a seed stays readable). The two targets that drive the whole watchdog share the server
 // that replays the input, the watchdog's surroundings and its settings.
-#include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <unistd.h>
-
 #include "penalties/patrol.h"
 #include "penalties/penalty_tables.h"
-#include "runtime/calendar.h"
-#include "runtime/desktop.h"
-#include "runtime/dialogs.h"
-#include "runtime/virtual_reactor.h"
+#include "support.h"
 #include "watchdog.h"
 
 namespace vorstel::fuzz {
@@ -59,38 +47,6 @@ inline std::vector<std::string> Parts(std::string_view input, std::size_t limit)
     return parts;
 }
 
-// A working directory for the whole run, emptied and removed when the process ends.
-class RunDirectory {
-public:
-    explicit RunDirectory(const char* name) {
-        path_ = std::filesystem::temp_directory_path() /
-                ("vorstel-fuzz-" + std::string(name) + "-" + std::to_string(static_cast<long>(::getpid())));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~RunDirectory() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const char* file) const { return path_ / file; }
-
-private:
-    std::filesystem::path path_;
-};
-
-// The run's working directory for the target `name`.
-inline const std::filesystem::path& RunPath(const char* name) {
-    static const RunDirectory run(name);
-    return run.path();
-}
-
-class NoDesktop : public Desktop {
-    void clearClipboard() override {}
-    void setClipboardText(const std::string&) override {}
-    bool openInTextEditor(const std::filesystem::path&) override { return false; }
-};
-
 // Every question answered with Yes, every message box with OK: a server that seems monitored
 // already is claimed all the same.
 class YesDialogs : public Dialogs {
@@ -121,16 +77,16 @@ private:
     std::unique_ptr<VirtualNetwork::Endpoint> endpoint_;
 };
 
-// The working directory of the whole run of the target `name`, with the skin lists.
-inline const std::filesystem::path& SkinnedRunDirectory(const char* name) {
-    static const std::filesystem::path& run = RunPath(name);
+// The working directory of the whole run, with the skin lists; removed when the process ends.
+inline const std::filesystem::path& SkinnedRunDirectory() {
+    static const test::TempDir run;
     static const bool written = [] {
         std::ofstream(run / kSkinsFile, std::ios::binary) << "tiedie\r\n allied_glow \r\nGerman_Shiny\r\n\r\n";
         std::ofstream(run / kReservedFile, std::ios::binary) << "allied_vip\r\n";
         return true;
     }();
     (void)written;
-    return run;
+    return run.path();
 }
 
 // A watchdog on virtual time against a FuzzedServer, started in the run's working directory.
@@ -142,22 +98,21 @@ inline const std::filesystem::path& SkinnedRunDirectory(const char* name) {
 //
 // Input: a first part (`head`), then at most `maxReplies` reply datagrams, NUL-separated.
 struct FuzzedWatchdog {
-    FuzzedWatchdog(const char* target, std::string_view input, std::size_t maxReplies)
-        : FuzzedWatchdog(target, Parts(input, 1 + maxReplies)) {}
+    FuzzedWatchdog(std::string_view input, std::size_t maxReplies) : FuzzedWatchdog(Parts(input, 1 + maxReplies)) {}
 
     std::string head;
     VirtualReactor reactor;
     FuzzedServer server;
-    NoDesktop desktop;
+    test::RecordingDesktop desktop;
     YesDialogs dialogs;
     FixedCalendar calendar;
     Watchdog w;
 
 private:
-    FuzzedWatchdog(const char* target, std::vector<std::string> parts)
+    explicit FuzzedWatchdog(std::vector<std::string> parts)
         : head(std::move(parts[0])),
           server(reactor, {std::make_move_iterator(parts.begin() + 1), std::make_move_iterator(parts.end())}),
-          w({reactor, desktop, dialogs, calendar}, SkinnedRunDirectory(target)) {
+          w({reactor, desktop, dialogs, calendar}, SkinnedRunDirectory()) {
         calendar.current = {2026, 12, 5, 21, 7, 0};
         w.traffic = TrafficLog({});
         w.scope.setErrorHandler([](std::exception_ptr error) {
@@ -165,8 +120,6 @@ private:
                 std::rethrow_exception(error);
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "a task ended with an exception: %s\n", e.what());
-            } catch (...) {
-                std::fprintf(stderr, "a task ended with an exception\n");
             }
             std::abort();
         });

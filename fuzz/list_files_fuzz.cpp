@@ -9,17 +9,10 @@
 #include "config/list_files.h"
 #include "fuzz_support.h"
 #include "penalties/civil_date.h"
-#include "penalties/penalty_tables.h"
-#include "support.h"
 
 using namespace vorstel;
 
 namespace {
-
-void Write(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -53,11 +46,11 @@ std::vector<std::string> Files(const std::filesystem::path& dir) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto dir = fuzz::RunPath("lists");
+    const test::TempDir temp;
+    const auto& dir = temp.path();
     const char* names[] = {kWarningsFile, kKicksFile, kBansFile, kSkinsFile};
-    for (const char* name : names) std::filesystem::remove(dir / name);
     const auto parts = fuzz::Parts(fuzz::Bytes(data, size), 4);
-    for (std::size_t i = 0; i < parts.size(); ++i) Write(dir / names[i], parts[i]);
+    for (std::size_t i = 0; i < parts.size(); ++i) std::ofstream(dir / names[i], std::ios::binary) << parts[i];
 
     FixedCalendar calendar;
     calendar.current = {2024, 5, 10, 12, 0, 0};
@@ -70,10 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const auto& row : rows[t]) {
             FUZZ_CHECK(row.size() == (t == 2 ? kBanFields : kWarningFields));
             for (const auto& cell : row) FUZZ_CHECK(cell.find_first_of("\x02\r\n") == std::string::npos);
-            if (t == 2 && !row[penalty_column::Until].empty()) {
-                FUZZ_CHECK(ParseDate(row[penalty_column::Until]).has_value());
-                FUZZ_CHECK(today < row[penalty_column::Until]);
-            }
+            const std::string until = t == 2 ? row[penalty_column::Until] : "";
+            if (!until.empty()) FUZZ_CHECK(ParseDate(until).has_value() && today < until);
         }
     }
     for (const auto& lines : Kept(load.kept))

@@ -24,7 +24,7 @@ constexpr std::size_t kMaxRequests = 48;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::FuzzedWatchdog fuzzed("monitoring", fuzz::Bytes(data, size), kMaxReplies);
+    fuzz::FuzzedWatchdog fuzzed(fuzz::Bytes(data, size), kMaxReplies);
     auto& reactor = fuzzed.reactor;
     auto& w = fuzzed.w;
     w.form.txtMin.setText("1");

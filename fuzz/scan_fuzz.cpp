@@ -42,7 +42,7 @@ Task<void> ScanAndPatrol(Watchdog& w, std::string listing, bool& finished) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::FuzzedWatchdog fuzzed("scan", fuzz::Bytes(data, size), kMaxReplies);
+    fuzz::FuzzedWatchdog fuzzed(fuzz::Bytes(data, size), kMaxReplies);
     Watchdog& w = fuzzed.w;
     const std::string listing = Limited(fuzzed.head);
 

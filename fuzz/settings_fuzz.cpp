@@ -7,53 +7,36 @@
 #include "config/settings.h"
 #include "fuzz_support.h"
 #include "penalties/civil_date.h"
-#include "penalties/penalty_tables.h"
 #include "runtime/numbers.h"
-#include "support.h"
-#include "watchdog.h"
 
 using namespace vorstel;
 
 namespace {
 
-struct Started {
-    explicit Started(const std::filesystem::path& dir) : w({reactor, desktop, dialogs, calendar}, dir) {
-        calendar.current = {2026, 12, 5, 21, 7, 0};
-        w.Startup();  // its message boxes are shown, and answered, at once
-    }
-    VirtualReactor reactor;
-    test::RecordingDesktop desktop;
-    test::ScriptedDialogs dialogs;
-    FixedCalendar calendar;
+// A watchdog in a working directory of its own, started when the settings file is there.
+struct Rig : test::Surroundings {
+    Rig() : w({reactor, desktop, dialogs, calendar}, dir.path()) { calendar.current = {2026, 12, 5, 21, 7, 0}; }
     Watchdog w;
 };
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const auto first = fuzz::RunPath("settings") / "first";
-    const auto second = fuzz::RunPath("settings") / "second";
-    for (const auto& dir : {first, second}) {
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    {
-        std::ofstream out(first / kSettingsFile, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-
-    Started a(first);
+    Rig a;
+    std::ofstream(a.dir / kSettingsFile, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    a.w.Startup();  // its message boxes are shown, and answered, at once
     const std::string line = EncodeSettings(a.w.form);
-    FUZZ_CHECK(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0);
+    // Whatever the file held, start-up leaves no text box holding a CR or a separator.
+    FUZZ_CHECK(line.size() >= 2 && line.find('\r') == line.size() - 2 && line.back() == '\n');
     FUZZ_CHECK(std::count(line.begin(), line.end(), kFieldSeparator) ==
                static_cast<std::ptrdiff_t>(SettingsFields(a.w.form).size()));
-    // Whatever the file held, start-up leaves no text box holding a CR or a separator.
-    FUZZ_CHECK(line.find('\r') == line.size() - 2);
 
-    FUZZ_CHECK(SaveSettings(a.w.form, second));
-    Started b(second);
+    Rig b;
+    FUZZ_CHECK(SaveSettings(a.w.form, b.dir.path()));
+    b.w.Startup();
     FUZZ_CHECK(b.dialogs.shown.empty());
-    FUZZ_CHECK(!std::filesystem::exists(second / "rconvorstel.ini.rejected"));
+    FUZZ_CHECK(!std::filesystem::exists(b.dir / "rconvorstel.ini.rejected"));
     FUZZ_CHECK(EncodeSettings(b.w.form) == line);
 
     // The ban days of each penalty row, as a detection turns them into a ban's end.
