@@ -18,6 +18,13 @@ endif()
 # full of coroutines. Every other UBSan check is on.
 add_compile_options(-fsanitize=fuzzer-no-link,${vorstel_fuzz_sanitizers} -fno-sanitize=function
                     -fno-sanitize-recover=all -fno-omit-frame-pointer)
+# The list is copied under a name made of its contents: a changed list changes the compiler's
+# command line, so ninja and ccache build everything again.
+file(SHA1 ${CMAKE_CURRENT_LIST_DIR}/coverage_ignore.txt vorstel_ignore_hash)
+string(SUBSTRING ${vorstel_ignore_hash} 0 12 vorstel_ignore_hash)
+set(vorstel_ignore_list ${CMAKE_BINARY_DIR}/coverage_ignore-${vorstel_ignore_hash}.txt)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/coverage_ignore.txt ${vorstel_ignore_list} COPYONLY)
+add_compile_options(-fsanitize-coverage-ignorelist=${vorstel_ignore_list})
 # The standard library checks its own preconditions too: an index past the end of a string or
 # vector (even within its capacity, which AddressSanitizer cannot see), an empty optional
 # dereferenced, a front() of an empty container.
