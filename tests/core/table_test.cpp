@@ -1,4 +1,4 @@
-// The table element, the civil-date helper and the penalty tables built on them.
+// The table element and its rows, the civil-date helper and the penalty tables built on them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -37,6 +37,23 @@ void SortedColumns(Table& t, std::size_t columns = 2) {
     }
     t.setColumns(cols);
     t.setSorted(true);
+}
+
+// ---- rows ----
+
+TEST(TableRowsTest, CellsOfAnyLengthAndByteComeBackAsGiven) {
+    const std::string longName(300, 'n');            // a length that takes two bytes to note
+    const std::string bytes("a\0\x02\xff\r\n", 6);  // nothing in a cell is special
+    Table t("Bans");
+    t.addRow({"1.2.3.4", longName, "", bytes});
+    TableRow copy = t.rowAtIndex(0);
+    EXPECT_EQ(copy.cells(), (std::vector<std::string>{"1.2.3.4", longName, "", bytes}));
+    EXPECT_EQ(copy.cell(4), "") << "a column the row has no cell for";
+
+    t.setCell(0, 6, "late");
+    t.setCell(0, 1, "short");
+    EXPECT_EQ(t.rowAtIndex(0).cells(), (std::vector<std::string>{"1.2.3.4", "short", "", bytes, "", "", "late"}));
+    EXPECT_EQ(copy.cell(1), longName) << "a copy keeps its own cells";
 }
 
 // ---- sorting ----
@@ -308,7 +325,8 @@ std::vector<std::pair<std::string, int>> Layout(const Table& t) {
     return out;
 }
 
-TEST(PenaltyTables, ColumnsOfEachTable) {
+// The player table keeps the listing's order (0, 1, 2, ... 10, 11) until a header is clicked.
+TEST(PenaltyTables, ColumnsOfEachTableAndThePlayersInListingOrder) {
     Table players("ListView1"), warnings("ListView2"), kicks("ListView3"), bans("ListView4");
     SetUpPlayersTable(players);
     SetUpWarningsTable(warnings);
@@ -321,21 +339,11 @@ TEST(PenaltyTables, ColumnsOfEachTable) {
     EXPECT_EQ(Layout(warnings), warningLayout);
     EXPECT_EQ(Layout(kicks), warningLayout);
     EXPECT_EQ(Layout(bans), (L{{"IP", 1400}, {"Name", 2600}, {"Reason", 1300}, {"Date", 1200}, {"Until", 1200}}));
-}
 
-// The player table keeps the listing's order (0, 1, 2, ... 10, 11) until a header is clicked.
-TEST(PenaltyTables, PlayersStayInListingOrderUntilAHeaderIsClicked) {
-    Table players("Players");
-    SetUpPlayersTable(players);
     for (int n : {0, 1, 2, 10, 11}) players.addRow({std::to_string(n), "50", "P", "1.1.1.1", "25000", "", ""});
-    const auto numbers = [&] {
-        std::string s;
-        for (const auto& r : players.rows()) s.append(r.cell(0)).append(" ");
-        return s;
-    };
-    EXPECT_EQ(numbers(), "0 1 2 10 11 ");
+    EXPECT_EQ(Column(players, 0), (Cells{"0", "1", "2", "10", "11"}));
     players.headerClick(0);
-    EXPECT_EQ(numbers(), "0 1 10 11 2 ");
+    EXPECT_EQ(Column(players, 0), (Cells{"0", "1", "10", "11", "2"}));
 }
 
 // The day count comes from a number box: any number of days ends on a real date.
