@@ -16,8 +16,7 @@ using test::Started;
 
 class LinkTest : public ::testing::Test, protected test::Surroundings {
 protected:
-    LinkTest() : server(reactor.network(), Peer{"127.0.0.1", 12203}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
-        server.Attach(reactor);
+    LinkTest() : server(reactor, Peer{"127.0.0.1", 12203}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
         w.form.Text1.addListener([this](Property p) {
             if (p == Property::Focus) ++text1Focused;
         });
@@ -129,7 +128,7 @@ TEST_F(LinkTest, DisablesTheGuardedElementsOnlyWhileARequestIsInFlight) {
 }
 
 TEST_F(LinkTest, ConnectionFieldsAreReadAfreshForEveryRequest) {
-    ScriptedServer other(reactor.network(), Peer{"127.0.0.1", 27960});
+    ScriptedServer other(reactor, Peer{"127.0.0.1", 27960});
     w.form.txtPWD.setText("");
     auto a = Send("one");
     reactor.advance(700);

@@ -1,8 +1,11 @@
 // The settings file: defaults, the exact line written, what loading does with good and bad
-// files, and the reactions that run while a file is applied.
+// files, and the reactions that run while a file is applied; saves stopped part way.
 #include <gtest/gtest.h>
 
+#include "config/list_files.h"
 #include "config/settings.h"
+#include "penalties/penalty_tables.h"
+#include "runtime/atomic_file.h"
 #include "runtime/numbers.h"
 #include "support.h"
 #include "watchdog.h"
@@ -242,6 +245,54 @@ TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNeverOverwritten) {
         EXPECT_TRUE(fs::is_symlink(file));
     }
     EXPECT_TRUE(fs::exists(dir / "bans.lst")) << "the lists are saved all the same";
+}
+
+// A save stopped part way, as a crash would stop it: every file is then either the old version
+// or the new one, never a mixture, and the next start-up reads it.
+TEST_F(SettingsTest, ASaveStoppedAnywhereLeavesOldOrNewFiles) {
+    struct Killed {};
+    const char* files[] = {"rconvorstel.ini", "warnings.lst", "kicks.lst", "bans.lst"};
+    // Fills the tables with `rows` rows each, tagged so the two versions differ everywhere, and
+    // saves; a save stopped at step `killAt` throws.
+    const auto save = [&](const std::string& tag, int rows, int killAt) {
+        for (auto* t : {&w.form.Warnings, &w.form.Kicks, &w.form.Bans}) t->clear();
+        for (int i = 0; i < rows; ++i) {
+            const std::string ip = "10." + std::to_string(i / 250) + "." + std::to_string(i % 250) + ".1";
+            AddPenalty(w.form.Warnings, {ip, tag + " player " + std::to_string(i), "warned", "2026-12-01", ""});
+            AddPenalty(w.form.Kicks, {ip, tag + " player " + std::to_string(i), "kicked", "2026-12-01", ""});
+            AddPenalty(w.form.Bans, {ip, tag + " player " + std::to_string(i), "banned", "2026-12-01", ""});
+        }
+        w.form.Alert7.setText(tag + " notice");
+        int step = 0;
+        SetSaveStepHook([&] {
+            if (step++ == killAt) throw Killed{};
+        });
+        try {
+            SaveSettings(w.form, dir.path());
+            SavePenaltyLists(dir.path(), {w.form.Warnings, w.form.Kicks, w.form.Bans}, {});
+        } catch (const Killed&) {
+        }
+        SetSaveStepHook(nullptr);
+        std::map<std::string, std::string> contents;
+        for (const char* f : files) contents[f] = test::ReadFile(dir / f);
+        return std::pair(step, contents);
+    };
+    const auto old = save("old", 300, -1).second;
+    const auto [steps, fresh] = save("new", 320, -1);
+    ASSERT_GT(steps, 20);
+
+    for (int killAt = 0; killAt < steps; ++killAt) {
+        save("old", 300, -1);
+        const auto [stoppedAfter, now] = save("new", 320, killAt);
+        EXPECT_EQ(stoppedAfter, killAt + 1);
+        for (const char* f : files)
+            ASSERT_TRUE(now.at(f) == old.at(f) || now.at(f) == fresh.at(f)) << f << " torn after step " << killAt;
+    }
+    // What a crash leaves behind reads back whole at the next start.
+    Watchdog next({reactor, desktop, dialogs, calendar}, dir.path());
+    next.Startup();
+    EXPECT_TRUE(next.form.Bans.rowCount() == 300 || next.form.Bans.rowCount() == 320);
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 // What the number boxes (days, intervals, thresholds, ping limits) take: a whole number, blanks
