@@ -272,15 +272,5 @@ TEST_F(ConsoleTest, CopyTakesTheSelectionOrTheWholePane) {
     EXPECT_EQ(w.form.txtOutput.text(), "");
 }
 
-TEST_F(ConsoleTest, UncheckingLogeaUnchecksAndDisablesSilent) {
-    w.form.Silent.setValue(1);
-    w.form.Logea.setValue(0);
-    EXPECT_EQ(w.form.Silent.value(), 0);
-    EXPECT_FALSE(w.form.Silent.enabled());
-    w.form.Logea.setValue(1);
-    EXPECT_TRUE(w.form.Silent.enabled());
-    EXPECT_EQ(w.form.Silent.value(), 0);
-}
-
 }  // namespace
 }  // namespace vorstel

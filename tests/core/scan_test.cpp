@@ -277,10 +277,13 @@ TEST_F(ScanTest, SilentModeOnlyLogsAndNoLoggingStillPunishes) {
     EXPECT_EQ(w.form.Kicks.rowCount(), 0u);
     EXPECT_EQ(Log(), "2026-12-05 21:07:00 Cheat Detected!! Player: Cheater Cheat: 3rd Person IP: 5.6.7.8\r\n");
 
-    w.form.Logea.setValue(0);  // unchecks Silent too
+    w.form.Logea.setValue(0);  // unchecks and disables Silent too
+    EXPECT_FALSE(w.form.Silent.enabled());
     EXPECT_EQ(ScanOnce().size(), 3u);
     EXPECT_EQ(w.form.Kicks.rowCount(), 1u);
     EXPECT_EQ(Log(), "2026-12-05 21:07:00 Cheat Detected!! Player: Cheater Cheat: 3rd Person IP: 5.6.7.8\r\n");
+    w.form.Logea.setValue(1);
+    EXPECT_TRUE(w.form.Silent.enabled());
 }
 
 TEST_F(ScanTest, NonOptimizedConnectionsAreWarnedEveryScan) {

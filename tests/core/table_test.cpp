@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "form/form1.h"
 #include "form/table.h"
 #include "penalties/civil_date.h"
 #include "penalties/penalty_tables.h"
@@ -355,49 +356,39 @@ TEST(PenaltyTables, BansEndOnTheFirstOrLastDateWhateverTheDays) {
     EXPECT_EQ(BanUntil(calendar, -(1LL << 40)), "0000-01-01");
 }
 
-struct Buttons {
-    Button c5{"Command5", ""}, c6{"Command6", ""}, c7{"Command7", ""}, c8{"Command8", ""}, c9{"Command9", ""},
-        c10{"Command10", ""}, c11{"Command11", ""}, c14{"Command14", ""}, c15{"Command15", ""};
-    OptionButton o1{"Option1", "", false}, o2{"Option2", "", false};
-    TextBox t2{"Text2", ""};
-    std::vector<Element*> all{&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15};
-    ActionButtons wired() { return {&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15}; }
-    std::string shown() {
+TEST(PenaltyTables, RowClickShowsTheActionsOfItsTable) {
+    Form1 f;  // for its buttons
+    const auto shown = [&] {
         std::string s;
-        for (Element* e : all)
+        for (Element* e : f.selectionBound())
             if (e->visible()) s += e->name() + " ";
         return s;
-    }
-    void setAll(bool on) {
-        for (Element* e : all) e->setVisible(on);
-    }
-};
-
-TEST(PenaltyTables, RowClickShowsTheActionsOfItsTable) {
-    Buttons b;
+    };
     Table players("ListView1"), warnings("ListView2"), kicks("ListView3"), bans("ListView4");
-    WireRowClicks(players, warnings, kicks, bans, b.wired());
+    WireRowClicks(players, warnings, kicks, bans,
+                  {&f.Command5, &f.Command6, &f.Option1, &f.Option2, &f.Text2, &f.Command7, &f.Command8, &f.Command9,
+                   &f.Command10, &f.Command11, &f.Command14, &f.Command15});
     for (Table* t : {&players, &warnings, &kicks, &bans}) t->addRow({"10.0.0.1"});
 
-    b.setAll(true);
+    for (Element* e : f.selectionBound()) e->setVisible(true);
     warnings.rowClick(0);
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command11 Command14 ");
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 Command11 Command14 ");
     kicks.rowClick(0);
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command10 Command15 ");
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 Command10 Command15 ");
     bans.rowClick(0);
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command7 Command8 Command9 ");
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 Command7 Command8 Command9 ");
 
-    b.setAll(false);
+    for (Element* e : f.selectionBound()) e->setVisible(false);
     players.rowClick(0);  // shows its own, hides nothing
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 ");
-    b.c7.setVisible(true);
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 ");
+    f.Command7.setVisible(true);
     players.rowClick(0);
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command7 ");
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 Command7 ");
 
     ActionButtons partial;  // unset buttons are skipped
-    partial.Command7 = &b.c7;
+    partial.Command7 = &f.Command7;
     ShowKickActions(partial);
-    EXPECT_FALSE(b.c7.visible());
+    EXPECT_FALSE(f.Command7.visible());
 }
 
 }  // namespace
