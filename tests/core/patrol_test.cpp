@@ -85,7 +85,6 @@ TEST_F(PatrolTest, AnInGameBanRequestIsTakenUpForItsClient) {
                               "say 2.2.2.4 was banned from this server on 2026-12-05. Reason: teamkilling",
                               "clientkick 4"}));
     EXPECT_EQ(PenaltyAt(w.form.Bans, 0).Until, "");
-    EXPECT_EQ(*server.cvar("clientban"), "-1");
 
     // A plain number: the reason is "Admin.Ban"; a client already banned gets no second row.
     server.addPlayer(HonestPlayer("P4", "2.2.2.4:1"));
@@ -205,7 +204,6 @@ protected:
 
 TEST_F(ActionsTest, KickAndBanTheSelectedPlayer) {
     SelectPlayer("3", "Big Bad Wolf", "81.34.56.78");
-    EXPECT_TRUE(w.form.Command5.visible() && w.form.Option2.visible());
     w.form.Command5.click();
     EXPECT_EQ(Run(), Commands{"clientkick 3"});
     EXPECT_EQ(w.form.Players.rowCount(), 0u);
@@ -242,7 +240,6 @@ TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {
     AddPenalty(w.form.Warnings, {"1.1.1.1", "W", "r", "2026-01-01", ""});
     AddPenalty(w.form.Warnings, {"1.1.1.1", "W", "s", "2026-01-02", ""});
     w.form.Warnings.rowClick(1);
-    EXPECT_TRUE(w.form.Command11.visible() && w.form.Command14.visible());
     w.form.Command14.click();
     EXPECT_EQ(w.form.Warnings.rowCount(), 1u) << "the other warning stays";
     EXPECT_EQ(PenaltyAt(w.form.Bans, 0).Reason, "Admin. Ban");

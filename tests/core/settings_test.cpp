@@ -108,7 +108,7 @@ TEST_F(SettingsTest, ASavedFileLoadsBackToTheSameValues) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(SettingsTest, TheLastFieldIsOptional) {
+TEST_F(SettingsTest, TheLastFieldIsOptionalAndShortOrEmptyLinesKeepDefaults) {
     const auto fields = Fields({{72, "0"}, {0, "10.0.0.1"}});
     std::vector<std::string> without72(fields.begin(), fields.end() - 1);
     for (const auto& content : {Line(without72, false),   // 72 pieces
@@ -123,25 +123,33 @@ TEST_F(SettingsTest, TheLastFieldIsOptional) {
     Form1 f;
     ApplySettings(f, Line(fields) + "extra" + S + "more" + S);
     EXPECT_EQ(f.Check3.value(), 0);
+
+    // A line cut in the middle of field 3: fields 0 to 2 are used, the cut one is not.
+    const auto problems = ApplySettings(f, std::string("h") + S + "1" + S + "pw" + S + "1");
+    EXPECT_EQ(f.txtSVR.text(), "h");
+    EXPECT_EQ(f.txtPWD.text(), "pw");
+    EXPECT_EQ(f.txtMin.text(), "3");
+    ASSERT_FALSE(problems.empty());
+
+    WriteSettings("");  // an empty file keeps the defaults
+    w.Startup();
+    EXPECT_EQ(EncodeSettings(w.form), Line(kDefaults) + "\r\n");
+    EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
-TEST_F(SettingsTest, GroupsTakeTheLastSelectedButtonOrNone) {
+TEST_F(SettingsTest, ReactionsRunWhileTheFileIsAppliedAndGroupsTakeTheLastSelectedButtonOrNone) {
+    // Text2 comes before the pair, so the stored choice wins over its reaction. No fog: all three
+    // cleared; White Walls: Warning and Ban both marked.
     Form1 f;
-    // No fog: all three cleared; White Walls: Warning and Ban both marked.
-    ApplySettings(f, Line(Fields({{13, "0"}, {14, "0"}, {15, "0"}, {18, "-1"}, {19, "0"}, {20, "1"}})));
+    ApplySettings(f, Line(Fields({{9, "5"}, {10, "-1"}, {11, "0"}, {13, "0"}, {14, "0"}, {15, "0"}, {18, "-1"},
+                                  {19, "0"}, {20, "1"}})));
+    EXPECT_TRUE(f.Option1.value());
+    EXPECT_EQ(f.Text2.text(), "5");
     auto noFog = f.Penalty(PenaltyRow::NoFog);
     EXPECT_FALSE(noFog.Warning->value() || noFog.Kick->value() || noFog.Ban->value());
     auto walls = f.Penalty(PenaltyRow::WhiteWalls);
     EXPECT_FALSE(walls.Warning->value());
     EXPECT_TRUE(walls.Ban->value());
-}
-
-TEST_F(SettingsTest, ReactionsRunWhileTheFileIsApplied) {
-    // Text2 comes before the pair, so the stored choice wins over its reaction.
-    Form1 f;
-    ApplySettings(f, Line(Fields({{9, "5"}, {10, "-1"}, {11, "0"}})));
-    EXPECT_TRUE(f.Option1.value());
-    EXPECT_EQ(f.Text2.text(), "5");
 
     // Logea off disables Silent, whose own field then checks it.
     WriteSettings(Line(Fields({{7, "0"}, {8, "1"}, {51, "1"}, {56, "1"}, {5, "0"}})) + "\r\n");
@@ -195,21 +203,6 @@ TEST_F(SettingsTest, UnusableFieldsKeepTheirValuesAndTheFileIsKeptAside) {
     EXPECT_NE(dialogs.shown[0].text.find("Option3(0)"), std::string::npos);
     EXPECT_NE(dialogs.shown[0].text.find("Cheats(0)"), std::string::npos);
     EXPECT_EQ(test::ReadFile(dir / "rconvorstel.ini.rejected"), bad);
-}
-
-TEST_F(SettingsTest, ShortOrEmptyFilesKeepDefaults) {
-    WriteSettings("");
-    w.Startup();
-    EXPECT_EQ(EncodeSettings(w.form), Line(kDefaults) + "\r\n");
-    EXPECT_EQ(dialogs.shown.size(), 1u);
-
-    // A line cut in the middle of field 3: fields 0 to 2 are used, the cut one is not.
-    Form1 f;
-    const auto problems = ApplySettings(f, std::string("h") + S + "1" + S + "pw" + S + "1");
-    EXPECT_EQ(f.txtSVR.text(), "h");
-    EXPECT_EQ(f.txtPWD.text(), "pw");
-    EXPECT_EQ(f.txtMin.text(), "3");
-    ASSERT_FALSE(problems.empty());
 }
 
 TEST_F(SettingsTest, TextBoxesNeverHoldTheFileSeparatorsOrLineEnds) {
