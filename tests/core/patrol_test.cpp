@@ -140,7 +140,7 @@ TEST_F(PatrolTest, TheBanWalkSurvivesTheOperatorRemovingRowsMeanwhile) {
                               Notice("5.5.5.xxx", "second"), "clientkick 0"}));
 }
 
-TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrol) {
+TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrolUnlessTheSettingsAreUnusable) {
     server.addPlayer(HonestPlayer("Laggy", "10.0.0.1:1", 200));
     server.addPlayer(HonestPlayer("Neighbour", "10.0.0.12:1", 200));
     w.form.Check2.setValue(1);
@@ -153,6 +153,19 @@ TEST_F(PatrolTest, HighPingKicksAtTheFourthConsecutivePatrol) {
                                       "say Ping Kick: Ping>160 on 4 consecutive scans - Player: Laggy", "clientkick 0"}));
     EXPECT_EQ(w.HighPingTally, "");
     EXPECT_NE(test::ReadFile(dir / "vorstel.log").find("Ping Kick: Ping>160"), std::string::npos);
+
+    // Unusable settings switch the kick off.
+    server.player(1)->ping = 999;
+    w.form.Text5.setText("fast");
+    PatrolOnce();
+    PatrolOnce();
+    EXPECT_EQ(w.HighPingTally, "");
+    EXPECT_NE(w.form.txtOutput.text().find("The ping limit \"fast\""), std::string::npos);
+    w.form.Text5.setText("160");
+    w.form.Text6.setText("");
+    PatrolOnce();
+    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
+    EXPECT_NE(w.form.txtOutput.text().find("The count \"\" of high-ping patrols"), std::string::npos);
 }
 
 TEST_F(PatrolTest, BannedAndConnectingPlayersAreNotPingWatchedAndRenamedOnesAreKickedByTheNewName) {
@@ -172,21 +185,6 @@ TEST_F(PatrolTest, BannedAndConnectingPlayersAreNotPingWatchedAndRenamedOnesAreK
     EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status", "set numero 2", "set nombre Big_Bad_Wolf",
                                       "say Ping Kick: Ping>160 on 1 consecutive scans - Player: Big_Bad_Wolf",
                                       "clientkick 2"}));
-}
-
-TEST_F(PatrolTest, UnusablePingSettingsSwitchTheKickOff) {
-    server.addPlayer(HonestPlayer("Laggy", "10.0.0.1:1", 999));
-    w.form.Check2.setValue(1);
-    w.form.Text5.setText("fast");
-    PatrolOnce();
-    PatrolOnce();
-    EXPECT_EQ(w.HighPingTally, "");
-    EXPECT_NE(w.form.txtOutput.text().find("The ping limit \"fast\""), std::string::npos);
-    w.form.Text5.setText("160");
-    w.form.Text6.setText("");
-    PatrolOnce();
-    EXPECT_EQ(PatrolOnce(), (Commands{"clientban", "status"}));
-    EXPECT_NE(w.form.txtOutput.text().find("The count \"\" of high-ping patrols"), std::string::npos);
 }
 
 class ActionsTest : public PatrolTest {

@@ -323,7 +323,7 @@ TEST_F(EscalationTest, AWarningCanBecomeAKickAndThatKickABanInOnePass) {
     EXPECT_EQ(Rows(w.form.Bans), (Grid{{"10.0.0.7", "Repeat", "3 accumulated kicks", "2026-12-05", ""}}));
 }
 
-TEST_F(EscalationTest, TheWarningThresholdAsTyped) {
+TEST_F(EscalationTest, TheWarningThresholdAsTypedOrOffWhenUnusable) {
     server.addPlayer(HonestPlayer("Warned", "10.0.0.7:1"));
     for (int i = 0; i < 5; ++i) {  // two full sets of two and one warning left
         Add(w.form.Warnings, "10.0.0.7", "w" + std::to_string(i));
@@ -336,17 +336,15 @@ TEST_F(EscalationTest, TheWarningThresholdAsTyped) {
     for (const auto& r : w.form.Warnings.rows()) EXPECT_EQ(r.cell(1), "x");
     ASSERT_EQ(w.form.Kicks.rowCount(), 2u);
     EXPECT_EQ(w.form.Kicks.rowAtIndex(0).cell(2), " 2 accumulated warnings");
-}
 
-TEST_F(EscalationTest, UnusableThresholdsSwitchTheirStepOffAndSaySoOnce) {
+    // Unusable thresholds switch their step off and say so once.
     server.addPlayer(HonestPlayer("Warned", "10.0.0.7:1"));
-    Add(w.form.Warnings, "10.0.0.7", "w");
     for (const char* bad : {"", "two", "40000", "102"}) {
         w.form.AcWarns.setText(bad);
         EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Warned"}) << bad;
         ScanOnce();
     }
-    EXPECT_EQ(w.form.Warnings.rowCount(), 1u);
+    EXPECT_EQ(w.form.Warnings.rowCount(), 6u);
     const auto& out = w.form.txtOutput.text();
     EXPECT_NE(out.find("The threshold \"102\" for warnings is not a whole number from 0 to 101; that escalation is off."),
               std::string::npos);
