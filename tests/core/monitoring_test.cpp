@@ -121,7 +121,9 @@ TEST(Claiming, TheMarkerAndThePasswordDecide) {
     }
 }
 
-TEST_F(MonitoringTest, AClaimedServerIsWarmedUpAndShown) {
+// Warmed up and shown, then scanned and patrolled on schedule, each cycle holding the timer and
+// starting the activity log afresh; Start while monitoring scans at once.
+TEST_F(MonitoringTest, AClaimedServerIsWarmedUpShownThenScannedAndPatrolledOnSchedule) {
     std::ofstream(dir / "activity.log", std::ios::binary) << "before Start\r\n";
     WarmUp();
     EXPECT_EQ(test::ReadFile(dir / "activity.log").rfind("Rcon request: \r\nsv_vorstel\r\n", 0), 0u);
@@ -135,6 +137,47 @@ TEST_F(MonitoringTest, AClaimedServerIsWarmedUpAndShown) {
     EXPECT_TRUE(f.Image1[1].visible() && !f.Image1[0].visible());
     EXPECT_TRUE(f.Image3[1].visible() && !f.Image3[0].visible());
     EXPECT_TRUE(f.Image4[0].visible() && !f.Image4[1].visible());
+    Received();
+    int scans = 0;
+    std::string seen;
+    w.engine.ScanWork = [&]() -> Task<void> {
+        ++scans;
+        seen = std::string(w.Timer3->isActive() ? "timer on" : "timer off") + ", " + w.form.Command1.caption() +
+               ", log: " + test::ReadFile(dir / "activity.log").substr(0, 22);
+        co_return;
+    };
+
+    // 105 ms later: a scan, then a patrol that reuses the listing.
+    reactor.advance(Engine::kFirstTickPeriod);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(Received(), Commands{"status"});
+    EXPECT_EQ(seen, "timer off, Scanning, log: Rcon request: \r\nstatus");
+    EXPECT_TRUE(w.Timer3->isActive());
+
+    // The countdowns count idle ticks: a patrol after 45, a scan after 180.
+    std::vector<std::pair<std::int64_t, std::string>> sent;
+    server.onCommand = [&](const sim::ReceivedCommand& c) { sent.emplace_back(c.atMs, c.line); };
+    const auto t0 = reactor.nowMs();
+    reactor.advance(181 * 1000 + 8 * 700);
+    ASSERT_EQ(sent.size(), 4u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(sent[i].second, "status");
+        EXPECT_EQ(sent[i].first - t0, (i + 1) * 45 * 1000 + i * 700 + 1) << i;
+    }
+    // Tick 180 brings both due: the scan goes first and the patrol sends nothing of its own.
+    EXPECT_EQ(sent[3].second, "status");
+    EXPECT_EQ(sent[3].first - t0, 180 * 1000 + 3 * 700 + 1);
+
+    // Start while monitoring scans now.
+    Received();
+    scans = 0;
+    w.form.Command1.click();
+    EXPECT_EQ(w.form.Command1.caption(), "Scanning");
+    reactor.advance(700 + 1000);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(Received(), (Commands{"set scanpass 1", "status"}));
+    EXPECT_EQ(scans, 1);
+    EXPECT_EQ(w.engine.PatrolCountdown, 45);
 }
 
 // Two attempts at the claim, or one after a claim that a second attempt rescued.
@@ -160,29 +203,6 @@ TEST_F(MonitoringTest, ASilentServerIsOfflineAfterTwoAttemptsOrOneAfterARescue) 
     WarmUp();
     EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Server offline!"}));
     EXPECT_EQ(server.droppedRequests(), 6u);
-}
-
-TEST_F(MonitoringTest, ScansAndPatrolsOnSchedule) {
-    WarmUp();
-    Received();
-    // 105 ms later: a scan, then a patrol that reuses the listing.
-    reactor.advance(Engine::kFirstTickPeriod);
-    reactor.runUntil([&] { return !w.engine.tickRunning(); });
-    EXPECT_EQ(Received(), Commands{"status"});
-
-    // The countdowns count idle ticks: a patrol after 45, a scan after 180.
-    std::vector<std::pair<std::int64_t, std::string>> sent;
-    server.onCommand = [&](const sim::ReceivedCommand& c) { sent.emplace_back(c.atMs, c.line); };
-    const auto t0 = reactor.nowMs();
-    reactor.advance(181 * 1000 + 8 * 700);
-    ASSERT_EQ(sent.size(), 4u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(sent[i].second, "status");
-        EXPECT_EQ(sent[i].first - t0, (i + 1) * 45 * 1000 + i * 700 + 1) << i;
-    }
-    // Tick 180 brings both due: the scan goes first and the patrol sends nothing of its own.
-    EXPECT_EQ(sent[3].second, "status");
-    EXPECT_EQ(sent[3].first - t0, 180 * 1000 + 3 * 700 + 1);
 }
 
 TEST_F(MonitoringTest, TicksThatFallInsideARunningTickAreDropped) {
@@ -230,38 +250,6 @@ TEST_F(MonitoringTest, StopOrAnEditedConnectionReleasesTheServerOnlyWhileMonitor
     reactor.runUntil([&] { return w.form.Command1.enabled(); });
     EXPECT_FALSE(w.Timer3->isActive());
     EXPECT_TRUE(Received().empty()) << "the release goes to the new, wrong port";
-}
-
-TEST_F(MonitoringTest, StartWhileMonitoringScansNow) {
-    WarmUp();
-    reactor.advance(5000);
-    Received();
-    int scans = 0;
-    w.engine.ScanWork = [&]() -> Task<void> {
-        ++scans;
-        co_return;
-    };
-    w.form.Command1.click();
-    EXPECT_EQ(w.form.Command1.caption(), "Scanning");
-    reactor.advance(700 + 1000);
-    reactor.runUntil([&] { return !w.engine.tickRunning(); });
-    EXPECT_EQ(Received(), (Commands{"set scanpass 1", "status"}));
-    EXPECT_EQ(scans, 1);
-    EXPECT_EQ(w.engine.PatrolCountdown, 45);
-}
-
-TEST_F(MonitoringTest, ACycleHoldsTheTimerAndStartsTheActivityLogAfresh) {
-    WarmUp();
-    std::string seen;
-    w.engine.ScanWork = [&]() -> Task<void> {
-        seen = std::string(w.Timer3->isActive() ? "timer on" : "timer off") + ", " + w.form.Command1.caption() +
-               ", log: " + test::ReadFile(dir / "activity.log").substr(0, 22);
-        co_return;
-    };
-    reactor.advance(Engine::kFirstTickPeriod);
-    reactor.runUntil([&] { return !w.engine.tickRunning(); });
-    EXPECT_EQ(seen, "timer off, Scanning, log: Rcon request: \r\nstatus");
-    EXPECT_TRUE(w.Timer3->isActive());
 }
 
 TEST_F(MonitoringTest, AMapChangeRefreshesTheMapInformation) {
