@@ -192,8 +192,12 @@ TEST_F(LinkTest, UnwritableLogsNeverStopARequest) {
     w.AppendDetectionLog("lost");  // must not throw
 }
 
-TEST_F(ConsoleTest, EnterSendsTheLineAndAppendsOnlyTheReply) {
+TEST_F(ConsoleTest, OnlyANonEmptyLineEndedByEnterIsSentAndOnlyTheReplyAppended) {
     server.script = {{{Reply("map: dm/mohdm6\nnum score\n"), 3}}, {{Reply("map: dm/mohdm6\n"), 3}}};
+    w.form.Text1.setText("stat");
+    EXPECT_FALSE(w.form.Text1.keyPress('u'));
+    w.form.Text1.setText("");
+    EXPECT_FALSE(w.form.Text1.keyPress(Console::kEnter));
     w.form.txtOutput.setText("earlier\r\n");
     Type("status");
     EXPECT_EQ(w.form.Text1.text(), "");
@@ -215,15 +219,6 @@ TEST_F(ConsoleTest, EnterSendsTheLineAndAppendsOnlyTheReply) {
     Type("say hi");  // unanswered: nothing appended
     reactor.advance(700);
     EXPECT_EQ(w.form.txtOutput.text(), "earlier\r\nmap: dm/mohdm6\r\nnum score\r\nmap: dm/mohdm6\r\n");
-}
-
-TEST_F(ConsoleTest, OnlyANonEmptyLineEndedByEnterIsSent) {
-    w.form.Text1.setText("stat");
-    EXPECT_FALSE(w.form.Text1.keyPress('u'));
-    w.form.Text1.setText("");
-    EXPECT_FALSE(w.form.Text1.keyPress(Console::kEnter));
-    reactor.advance(2000);
-    EXPECT_TRUE(server.received.empty());
     // "rcon" without its blank is an ordinary command; "getstatus" is the status query.
     Type("rcon");
     reactor.advance(700);
@@ -231,10 +226,22 @@ TEST_F(ConsoleTest, OnlyANonEmptyLineEndedByEnterIsSent) {
     reactor.advance(700);
     Type("RCON status");
     reactor.advance(700);
-    ASSERT_EQ(server.received.size(), 3u);
-    EXPECT_EQ(server.received[0].data, kOob + " rcon myWord rcon");
-    EXPECT_EQ(server.received[1].data, kOob + " getstatus");
-    EXPECT_EQ(server.received[2].data, kOob + " rcon myWord RCON status");
+    ASSERT_EQ(server.received.size(), 6u);
+    EXPECT_EQ(server.received[3].data, kOob + " rcon myWord rcon");
+    EXPECT_EQ(server.received[4].data, kOob + " getstatus");
+    EXPECT_EQ(server.received[5].data, kOob + " rcon myWord RCON status");
+
+    // Copy takes the selection or the whole pane; Clear empties it.
+    w.form.Command3.click();
+    EXPECT_EQ(desktop.clipboard, w.form.txtOutput.text());
+    w.form.txtOutput.setSelection(9, 3);
+    w.form.Command3.click();
+    EXPECT_EQ(desktop.clipboard, "map");
+    w.form.Command4.click();
+    EXPECT_EQ(w.form.txtOutput.text(), "");
+    desktop.calls.clear();
+    w.form.Command3.click();
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"clear", "set:"}));
 }
 
 TEST_F(ConsoleTest, ACommandTypedDuringAnotherRequestGoesOutAfterIt) {
@@ -248,19 +255,6 @@ TEST_F(ConsoleTest, ACommandTypedDuringAnotherRequestGoesOutAfterIt) {
     reactor.advance(701);
     ASSERT_EQ(server.received.size(), 2u);
     EXPECT_EQ(w.form.txtOutput.text(), "second\r\n");
-}
-
-TEST_F(ConsoleTest, CopyTakesTheSelectionOrTheWholePane) {
-    w.form.Command3.click();
-    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"clear", "set:"}));
-    w.form.txtOutput.setText("abc\r\ndef");
-    w.form.Command3.click();
-    EXPECT_EQ(desktop.clipboard, "abc\r\ndef");
-    w.form.txtOutput.setSelection(5, 2);
-    w.form.Command3.click();
-    EXPECT_EQ(desktop.clipboard, "de");
-    w.form.Command4.click();
-    EXPECT_EQ(w.form.txtOutput.text(), "");
 }
 
 }  // namespace
