@@ -1,10 +1,10 @@
-// Coroutine tasks and the scope that owns detached ones.
+// Coroutine tasks and the scope that owns detached ones; the queue of parked ones is tried by
+// the link's senders.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "runtime/task.h"
-#include "runtime/wait_queue.h"
 
 namespace vorstel {
 namespace {
@@ -18,11 +18,6 @@ Task<int> Loop(int n) {
     int sum = 0;
     for (int i = 0; i < n; ++i) sum += co_await [](int v) -> Task<int> { co_return v; }(1);
     co_return sum;
-}
-
-Task<void> Parked(WaitQueue& q, std::vector<int>& log, int id) {
-    co_await q.wait();
-    log.push_back(id);
 }
 
 Task<void> Throws() {
@@ -85,23 +80,6 @@ TEST(Task, ExceptionsReachTheAwaiterAndTheScopesHandler) {
     scope.spawn(Throws());
     EXPECT_EQ(reported, "boom");
     EXPECT_EQ(scope.size(), 0u);
-}
-
-TEST(TaskScope, ParkedTasksResumeInArrivalOrderAndDieWithTheScope) {
-    WaitQueue q;
-    std::vector<int> log;
-    {
-        TaskScope scope;
-        for (int i = 1; i <= 3; ++i) scope.spawn(Parked(q, log, i));
-        EXPECT_EQ(scope.size(), 3u);
-        EXPECT_TRUE(q.resumeOne());
-        EXPECT_EQ(log, std::vector<int>{1});
-        EXPECT_EQ(scope.size(), 2u);
-    }
-    // The destroyed waiters unhooked themselves.
-    EXPECT_TRUE(q.empty());
-    EXPECT_FALSE(q.resumeOne());
-    EXPECT_EQ(log, std::vector<int>{1});
 }
 
 }  // namespace
