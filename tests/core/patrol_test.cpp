@@ -200,8 +200,18 @@ protected:
     }
 };
 
-TEST_F(ActionsTest, KickAndBanTheSelectedPlayer) {
+TEST_F(ActionsTest, KickAndBanTheSelectedPlayerButNothingWithoutOneOrWithUnusableDays) {
+    w.form.Command5.click();
+    w.form.Command6.click();
+    w.form.Command14.click();
+    EXPECT_TRUE(Run().empty());
     SelectPlayer("3", "Big Bad Wolf", "81.34.56.78");
+    w.form.Text2.setText("a week");
+    w.form.Command6.click();
+    EXPECT_TRUE(Run().empty());
+    EXPECT_EQ(w.form.Bans.rowCount(), 0u);
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Ban not made"}));
+
     w.form.Command5.click();
     EXPECT_EQ(Run(), Commands{"clientkick 3"});
     EXPECT_EQ(w.form.Players.rowCount(), 0u);
@@ -218,20 +228,6 @@ TEST_F(ActionsTest, KickAndBanTheSelectedPlayer) {
     w.form.Option1.setValue(true);
     w.form.Command6.click();
     EXPECT_EQ(PenaltyAt(w.form.Bans, 1).Until, "");
-}
-
-TEST_F(ActionsTest, NothingSelectedOrAnUnusableDaysBoxDoesNothing) {
-    w.form.Command5.click();
-    w.form.Command6.click();
-    w.form.Command14.click();
-    EXPECT_TRUE(Run().empty());
-    SelectPlayer("3", "X", "1.2.3.4");
-    w.form.Text2.setText("a week");
-    w.form.Command6.click();
-    EXPECT_TRUE(Run().empty());
-    EXPECT_EQ(w.form.Bans.rowCount(), 0u);
-    EXPECT_EQ(w.form.Players.rowCount(), 1u);
-    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Ban not made"}));
 }
 
 TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {

@@ -32,7 +32,7 @@ protected:
     std::string Edit(const std::string& file) const { return "edit:" + (dir.path() / file).string(); }
 };
 
-TEST_F(WindowHandlersTest, LinksOpenTheirFilesInTheEditorOrSayWhichFileWithoutOne) {
+TEST_F(WindowHandlersTest, LinksOpenTheirFilesInTheEditorOrSayWhichFileWithoutOneAndDeleteLogAsks) {
     auto& f = w.form;
     f.Label11.click();
     f.Label12.click();
@@ -55,13 +55,12 @@ TEST_F(WindowHandlersTest, LinksOpenTheirFilesInTheEditorOrSayWhichFileWithoutOn
     EXPECT_NE(dialogs.shown[0].text.find("skins.txt"), std::string::npos);
     EXPECT_NE(dialogs.shown[0].text.find((dir / "skins.txt").string()), std::string::npos) << "where to find it";
     EXPECT_NE(dialogs.shown[0].text.find("does not exist yet"), std::string::npos);
-}
 
-TEST_F(WindowHandlersTest, DeleteLogAsksAndEmptiesTheLogOnlyOnYes) {
+    // Delete Log asks, and empties the log only on Yes.
     std::ofstream(dir / "vorstel.log", std::ios::binary) << "2026-12-05 21:07:00 Cheat Detected!!\r\n";
     w.form.Label13.click();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    const auto& box = dialogs.shown[0];
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    const auto& box = dialogs.shown[1];
     EXPECT_EQ(box.title, "Delete Log File");
     EXPECT_EQ(box.text, "Are you sure you want to delete the log file??");
     EXPECT_EQ(box.icon, MessageIcon::Critical);
