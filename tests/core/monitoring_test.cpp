@@ -178,6 +178,15 @@ TEST_F(MonitoringTest, AClaimedServerIsWarmedUpShownThenScannedAndPatrolledOnSch
     EXPECT_EQ(Received(), (Commands{"set scanpass 1", "status"}));
     EXPECT_EQ(scans, 1);
     EXPECT_EQ(w.engine.PatrolCountdown, 45);
+
+    // A map change is found by the next patrol.
+    server.changeMap("obj/obj_team1");
+    calendar.current.minute = 8;
+    reactor.advance(45 * 1000);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(Received(), (Commands{"status", "getstatus", "set nextmap dm/mohdm1", "set sv_minutes 8",
+                                    "set sv_hours 21"}));
+    EXPECT_EQ(w.form.Label21.caption(), "Server: Running - Now playing: obj/obj_team1 on free for all");
 }
 
 // Two attempts at the claim, or one after a claim that a second attempt rescued.
@@ -221,9 +230,10 @@ TEST_F(MonitoringTest, TicksThatFallInsideARunningTickAreDropped) {
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "say long work"), 1);
 }
 
-TEST_F(MonitoringTest, StopOrAnEditedConnectionReleasesTheServerOnlyWhileMonitoring) {
+TEST_F(MonitoringTest, StopAnEditedConnectionOrClosingReleasesTheServerOnlyWhileMonitoring) {
     w.form.Command13.click();
     w.form.txtPORT.setText("1220");
+    w.form.txtPWD.lostFocus();  // not empty: no warning
     EXPECT_TRUE(w.form.Command1.enabled());
     reactor.advance(5000);
     EXPECT_TRUE(Received().empty());
@@ -250,19 +260,23 @@ TEST_F(MonitoringTest, StopOrAnEditedConnectionReleasesTheServerOnlyWhileMonitor
     reactor.runUntil([&] { return w.form.Command1.enabled(); });
     EXPECT_FALSE(w.Timer3->isActive());
     EXPECT_TRUE(Received().empty()) << "the release goes to the new, wrong port";
-}
+    w.form.txtPWD.setText("");  // an empty password is warned about on leaving the box
+    w.form.txtPWD.lostFocus();
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"No rcon password provided!!"}));
 
-TEST_F(MonitoringTest, AMapChangeRefreshesTheMapInformation) {
+    // Closing while monitoring releases the server before saving.
+    w.form.txtPORT.setText("12203");
+    w.form.txtPWD.setText("myWord");
+    server.setCvar("sv_vorstel", "0");
     WarmUp();
     reactor.advance(2000);
     Received();
-    server.changeMap("obj/obj_team1");
-    calendar.current.minute = 8;
-    reactor.advance(45 * 1000);
-    reactor.runUntil([&] { return !w.engine.tickRunning(); });
-    EXPECT_EQ(Received(), (Commands{"status", "getstatus", "set nextmap dm/mohdm1", "set sv_minutes 8",
-                                    "set sv_hours 21"}));
-    EXPECT_EQ(w.form.Label21.caption(), "Server: Running - Now playing: obj/obj_team1 on free for all");
+    w.scope.spawn(w.Shutdown());
+    EXPECT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    reactor.advance(5000);
+    EXPECT_EQ(Received(), (Commands{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
+    EXPECT_TRUE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    EXPECT_EQ(w.form.Command2.caption(), "Disconnecting...");
 }
 
 class SpearheadTest : public MonitoringTest {
@@ -303,26 +317,6 @@ TEST_F(MonitoringTest, UnusableIntervalsFallBackAndTheOperatorIsToldOnce) {
     reactor.advance(200);
     reactor.runUntil([&] { return !w.engine.tickRunning(); });
     EXPECT_EQ(w.form.txtOutput.text().size(), size);
-}
-
-TEST_F(MonitoringTest, ClosingWhileMonitoringReleasesTheServerBeforeSaving) {
-    WarmUp();
-    reactor.advance(2000);
-    Received();
-    w.scope.spawn(w.Shutdown());
-    EXPECT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
-    reactor.advance(5000);
-    EXPECT_EQ(Received(), (Commands{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
-    EXPECT_TRUE(std::filesystem::exists(dir / "rconvorstel.ini"));
-    EXPECT_EQ(w.form.Command2.caption(), "Disconnecting...");
-}
-
-TEST_F(MonitoringTest, AnEmptyPasswordIsWarnedAboutOnLeavingTheBox) {
-    w.form.txtPWD.lostFocus();
-    EXPECT_TRUE(dialogs.shown.empty());
-    w.form.txtPWD.setText("");
-    w.form.txtPWD.lostFocus();
-    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"No rcon password provided!!"}));
 }
 
 TEST(ServerInfo, ParsesTheStatusQueryAndFindsTheNextMap) {
