@@ -67,10 +67,9 @@ TEST(CleanReply, DropsTheHeaderRemovesPrintAndWidensLineFeeds) {
     EXPECT_EQ(CleanReply(std::string("\xFF\xFF\xFF\xFF\x01statusResponse\n\\k\\v", 24)), "Response\r\n\\k\\v");
 }
 
-// Every request waits out the whole window; only the first datagram of a reply counts, and a
-// datagram that comes after its window is the next request's result.
-// The guarded elements are disabled only while a request is in flight; a garbage datagram is
-// just text.
+// Every request waits out the whole window, the guarded elements disabled meanwhile; only the
+// first datagram of a reply counts, garbage is just text, and a datagram that comes after its
+// window is the next request's result.
 TEST_F(LinkTest, EveryRequestTakesTheWholeWindowAndTheFirstDatagramThatArrives) {
     const std::string garbage("\x00\x01\xFE\n\x7Fprint", 10);
     server.script = {{{Reply("fast\n"), 20}, {Reply("part two\n"), 25}}, {{Reply("late\n"), 900}}, {}, {{Reply("own\n"), 10}},

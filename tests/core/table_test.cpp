@@ -59,7 +59,7 @@ TEST(TableRowsTest, CellsOfAnyLengthAndByteComeBackAsGiven) {
 
 // ---- sorting ----
 
-TEST(TableSorting, RowsTakeTheirPlaceByByteOrderOfTheSortColumnEqualOnesInArrivalOrder) {
+TEST(TableSorting, RowsTakeTheirPlaceByByteOrderOfTheSortColumnEqualOnesInArrivalOrderAlsoInBulk) {
     Table t("T");
     SortedColumns(t);
     int arrival = 0;
@@ -70,9 +70,8 @@ TEST(TableSorting, RowsTakeTheirPlaceByByteOrderOfTheSortColumnEqualOnesInArriva
     EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"", "10.0.0.1", "10.0.0.10", "10.0.0.2", "9.1.1.1", "9.1.1.1", "ABC",
                                                       "abc", "abc", "\xE9t\xE9"}));
     EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"6", "7", "2", "0", "1", "9", "4", "3", "8", "5"}));
-}
 
-TEST(TableSorting, BulkAddGivesTheSameOrderAsAddingOneByOne) {
+    // Adding in bulk gives the same order as adding one by one.
     std::mt19937 rng(7);
     auto word = [&] { return std::string(1, static_cast<char>('a' + rng() % 5)); };
     Table oneByOne("A"), bulk("B");
@@ -269,13 +268,23 @@ TEST(TableChanges, ARowByRowMirrorStaysEqualThroughRandomOperations) {
 
 // ---- dates ----
 
-TEST(CivilDate, ParseIsStrict) {
+TEST(CivilDate, ParseIsStrictAndAddDaysCrossesMonthsYearsAndLeapDays) {
     for (const char* good : {"2024-02-29", "2000-02-29", "0000-01-01", "9999-12-31", "2023-12-31"})
         EXPECT_TRUE(ParseDate(good)) << good;
     for (const char* bad : {"", "2024-2-01", "2024-02-1", "2024-02-30", "2023-02-29", "1900-02-29", "2024-13-01",
                             "2024-00-10", "2024-01-00", "2024-04-31", " 2024-01-01", "2024-01-01 ", "2024/01/01",
                             "+024-01-01", "2024-01-0a", "20240-01-01", "2024-01-01\r"})
         EXPECT_FALSE(ParseDate(bad)) << bad;
+
+    // Adding days (the calendar itself is walked below): the text in and out, the range's ends.
+    EXPECT_EQ(AddDays("2024-02-28", 1), "2024-02-29");
+    EXPECT_EQ(AddDays("2024-12-31", 1), "2025-01-01");
+    EXPECT_EQ(AddDays("2024-03-01", -1), "2024-02-29");
+    EXPECT_EQ(AddDays("9999-12-31", 1), std::nullopt);
+    EXPECT_EQ(AddDays("0000-01-01", -1), std::nullopt);
+    EXPECT_EQ(AddDays("0000-01-02", -1), "0000-01-01");
+    EXPECT_EQ(AddDays("2024-05-10", 1LL << 62), std::nullopt);
+    EXPECT_EQ(AddDays("2024-02-30", 1), std::nullopt);
 }
 
 TEST(CivilDate, DayNumbersWalkTheCalendarOneDayAtATime) {
@@ -304,18 +313,6 @@ TEST(CivilDate, DayNumbersWalkTheCalendarOneDayAtATime) {
         }
         ++n;
     }
-}
-
-TEST(CivilDate, AddDaysCrossesMonthsYearsAndLeapDays) {
-    // The calendar itself is walked above; here the text in and out, and the ends of the range.
-    EXPECT_EQ(AddDays("2024-02-28", 1), "2024-02-29");
-    EXPECT_EQ(AddDays("2024-12-31", 1), "2025-01-01");
-    EXPECT_EQ(AddDays("2024-03-01", -1), "2024-02-29");
-    EXPECT_EQ(AddDays("9999-12-31", 1), std::nullopt);
-    EXPECT_EQ(AddDays("0000-01-01", -1), std::nullopt);
-    EXPECT_EQ(AddDays("0000-01-02", -1), "0000-01-01");
-    EXPECT_EQ(AddDays("2024-05-10", 1LL << 62), std::nullopt);
-    EXPECT_EQ(AddDays("2024-02-30", 1), std::nullopt);
 }
 
 // ---- penalty tables ----

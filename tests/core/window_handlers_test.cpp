@@ -106,24 +106,7 @@ TEST_F(WindowHandlersTest, TheFirstKeyInAnIntervalBoxStopsMonitoring) {
     }
 }
 
-TEST_F(WindowHandlersTest, ThePatrolIntervalHasAFloorOfThirtyOnLeavingTheBox) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"10", "30"},   {"29.4", "30"}, {"-45", "30"},    {"0", "30"},
-        {"", "30"},     {"abc", "30"},  {"99999", "30"},  {"4e", "30"},   // no number, or beyond 16 bits
-        {"30", "30"},   {"45", "45"},   {"29.7", "29.7"}, {" 60 ", " 60 "},  // kept as typed
-        {"32767", "32767"},
-    };
-    for (const auto& [typed, left] : cases) {
-        w.form.MinPolt.setText(typed);
-        w.form.MinPolt.lostFocus();
-        EXPECT_EQ(w.form.MinPolt.text(), left) << "typed \"" << typed << '"';
-    }
-    w.form.txtMin.setText("1");
-    w.form.txtMin.lostFocus();
-    EXPECT_EQ(w.form.txtMin.text(), "1") << "the scan interval has no floor";
-}
-
-TEST_F(WindowHandlersTest, ATabChangeHidesTheRowActionsButTheConvertButtons) {
+TEST_F(WindowHandlersTest, ATabChangeHidesTheRowActionsAndThePatrolIntervalHasAFloor) {
     auto& f = w.form;
     f.Players.addRows({{"0", "48", "Alice", "10.0.0.5", "25000", "", ""}});
     f.Warnings.addRows({{"10.0.0.5", "Alice", "No fog", "2026-12-05"}});
@@ -149,6 +132,22 @@ TEST_F(WindowHandlersTest, ATabChangeHidesTheRowActionsButTheConvertButtons) {
     EXPECT_EQ(shown(), std::vector<std::string>{"Command14"});
     EXPECT_EQ(f.Players.selectedIndex(), 0u);
     EXPECT_EQ(f.Warnings.selectedIndex(), 0u);
+
+    // The patrol interval has a floor of thirty on leaving the box; the scan interval has none.
+    const std::pair<std::string, std::string> cases[] = {
+        {"10", "30"},   {"29.4", "30"}, {"-45", "30"},    {"0", "30"},
+        {"", "30"},     {"abc", "30"},  {"99999", "30"},  {"4e", "30"},   // no number, or beyond 16 bits
+        {"30", "30"},   {"45", "45"},   {"29.7", "29.7"}, {" 60 ", " 60 "},  // kept as typed
+        {"32767", "32767"},
+    };
+    for (const auto& [typed, left] : cases) {
+        w.form.MinPolt.setText(typed);
+        w.form.MinPolt.lostFocus();
+        EXPECT_EQ(w.form.MinPolt.text(), left) << "typed \"" << typed << '"';
+    }
+    w.form.txtMin.setText("1");
+    w.form.txtMin.lostFocus();
+    EXPECT_EQ(w.form.txtMin.text(), "1") << "the scan interval has no floor";
 }
 
 }  // namespace
