@@ -152,7 +152,9 @@ TEST_F(ScanTest, EachRuleAnswersToItsOwnCheatBox) {
         {"r_novis", "hacked", 6, "Modified binaries!!"}, {"dm_playermodel", "tiedie", 4, "OGC Aimbot"},
     };
     for (const auto& c : cases) {
-        const int client = server.addPlayer(PlayerWith("Cheater", "5.6.7.8:1", {{c.variable, c.value}}));
+        // Clearview looks at the value's beginning: 0.5 passes.
+        const int client =
+            server.addPlayer(PlayerWith("Cheater", "5.6.7.8:1", {{"r_farplane", "0.5"}, {c.variable, c.value}}));
         for (std::size_t box = 0; box < w.form.Cheats.size(); ++box) w.form.Cheats[box].setValue(box == c.box ? 0 : 1);
         EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Cheater"}) << c.cheat;
         w.form.Cheats[c.box].setValue(1);
@@ -160,13 +162,6 @@ TEST_F(ScanTest, EachRuleAnswersToItsOwnCheatBox) {
                                         std::string("say Cheat Detected!! Player: Cheater Cheat: ") + c.cheat + " IP: 5.6.7.8",
                                         "clientkick " + std::to_string(client)}));
     }
-}
-
-TEST_F(ScanTest, ClearviewLooksAtTheValuesBeginning) {
-    server.addPlayer(PlayerWith("Half", "1.1.1.1:1", {{"r_farplane", "0.5"}}));
-    EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Half"});
-    server.player(0)->setVar("r_farplane", "10");
-    EXPECT_EQ(ScanOnce().size(), 3u);  // dump, say, kick
 }
 
 TEST_F(ScanTest, MacClientsAreExemptFromTheRulesButNotFromThePrivateChecks) {
