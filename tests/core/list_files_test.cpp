@@ -11,16 +11,11 @@ namespace vorstel {
 namespace {
 
 using test::ReadFile;
+using test::Rows;
 using test::TempDir;
 using Cells = std::vector<std::string>;
 
 void Write(const std::filesystem::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
-
-std::vector<Cells> RowsOf(const Table& t) {
-    std::vector<Cells> out;
-    for (const auto& r : t.rows()) out.push_back(r.cells());
-    return out;
-}
 
 class ListFilesTest : public ::testing::Test {
 protected:
@@ -60,14 +55,14 @@ TEST_F(ListFilesTest, RowsLoadInAddressOrderWithTheirBytesUntouchedAndBansUntilT
     warnings.headerClick(1);  // loading sorts by address whatever the table was sorted by
     const auto load = Load();
     EXPECT_TRUE(load.messages.empty());
-    EXPECT_EQ(RowsOf(warnings), (std::vector<Cells>{{"10.0.0.1", "One", "", "2024-01-04"},
+    EXPECT_EQ(Rows(warnings), (std::vector<Cells>{{"10.0.0.1", "One", "", "2024-01-04"},
                                                     {"10.0.0.10", "Two", "r", "2024-01-03"},
                                                     {"10.0.0.5", "Five", "r5", "2024-01-05"},
                                                     {"10.0.0.9", " Spaced Name ", "\xE9t\xE9", "2024-01-02"}}));
-    EXPECT_EQ(RowsOf(kicks), (std::vector<Cells>{{"a", "k", "r", "d"}, {"b", "k", "r", "d"}}));
+    EXPECT_EQ(Rows(kicks), (std::vector<Cells>{{"a", "k", "r", "d"}, {"b", "k", "r", "d"}}));
     EXPECT_EQ(load.expiredBans, 2u);
     EXPECT_TRUE(load.kept.bans.lines.empty());
-    EXPECT_EQ(RowsOf(bans), (std::vector<Cells>{{"1", "n", "r", "2024-01-01", ""},
+    EXPECT_EQ(Rows(bans), (std::vector<Cells>{{"1", "n", "r", "2024-01-01", ""},
                                                 {"2", "n", "r", "2024-01-01", "2024-05-11"},
                                                 {"5", "n", "r", "2024-01-01", "9999-12-31"}}));
 
@@ -103,7 +98,7 @@ TEST_F(ListFilesTest, LinesThatCannotLoadAreReportedAndWrittenBackAfterTheRows) 
                   "bans.lst line 7: 6 fields where 5 are expected; not loaded, kept in the file",
               }));
     // Empty extra fields are only trailing separators: the row loads.
-    EXPECT_EQ(RowsOf(bans), (std::vector<Cells>{{"y", "n", "r", "d", "2030-01-01"}, {"z", "n", "r", "d", ""}}));
+    EXPECT_EQ(Rows(bans), (std::vector<Cells>{{"y", "n", "r", "d", "2030-01-01"}, {"z", "n", "r", "d", ""}}));
     EXPECT_EQ(load.kept.bans.lines, (std::vector<std::string>(std::begin(bad), std::end(bad))));
 
     AddBan(bans, calendar, "x", "new", "r", std::nullopt);

@@ -16,6 +16,7 @@ using Grid = std::vector<std::vector<std::string>>;
 
 using test::HonestPlayer;
 using test::PlayerWith;
+using test::Rows;
 
 class ScanTest : public test::WatchdogTest {
 protected:
@@ -32,11 +33,6 @@ protected:
         auto sent = server.commands();
         sent.erase(sent.begin());  // the "status" itself
         return sent;
-    }
-    Grid Rows(const Table& t) {
-        Grid rows;
-        for (const auto& r : t.rows()) rows.push_back(r.cells());
-        return rows;
     }
     std::string Log() { return test::ReadFile(dir / "vorstel.log"); }
 };

@@ -49,9 +49,7 @@ class SettingsTest : public ::testing::Test, protected test::Surroundings {
 protected:
     SettingsTest() : w({reactor, desktop, dialogs, calendar}, dir.path()) {}
 
-    void WriteSettings(const std::string& content) {
-        std::ofstream(dir / "rconvorstel.ini", std::ios::binary) << content;
-    }
+    void WriteSettings(const std::string& content) { std::ofstream(dir / "rconvorstel.ini", std::ios::binary) << content; }
     std::vector<std::string> Fields(std::initializer_list<std::pair<int, std::string>> changes) {
         auto f = kDefaults;
         for (const auto& [pos, value] : changes) f[static_cast<std::size_t>(pos)] = value;
