@@ -125,13 +125,13 @@ inline bool RunToEnd(VirtualReactor& reactor, TaskScope& scope, Task<void> task,
 // datagram with the replies queued for it.
 class ScriptedServer {
 public:
-    ScriptedServer(VirtualNetwork& net, Peer at)
-        : endpoint_(net.bind(at, [this](const std::string& d, const Peer& from) { OnDatagram(d, from); })) {}
+    ScriptedServer(VirtualReactor& reactor, Peer at)
+        : reactor_(reactor),
+          endpoint_(reactor.network().bind(at, [this](const std::string& d, const Peer& from) { OnDatagram(d, from); })) {}
 
     struct Received {
         std::int64_t atMs;
         std::string data;
-        Peer from;
     };
     std::vector<Received> received;
     // Each entry answers one datagram, in order: a list of reply datagrams, each sent after
@@ -142,25 +142,17 @@ public:
     };
     std::vector<std::vector<Reply>> script;
 
-    void Attach(VirtualReactor& reactor) { reactor_ = &reactor; }
-
 private:
     void OnDatagram(const std::string& d, const Peer& from) {
-        received.push_back({reactor_ ? reactor_->nowMs() : 0, d, from});
-        const std::size_t index = received.size() - 1;
-        if (index >= script.size()) return;
-        for (const auto& r : script[index]) {
-            if (r.delayMs == 0 || !reactor_) {
-                endpoint_->sendTo(r.data, from);
-            } else {
-                auto* ep = endpoint_.get();
-                reactor_->schedule(reactor_->nowMs() + r.delayMs, [ep, r, from] { ep->sendTo(r.data, from); });
-            }
-        }
+        received.push_back({reactor_.nowMs(), d});
+        if (received.size() > script.size()) return;
+        auto* ep = endpoint_.get();
+        for (const auto& r : script[received.size() - 1])
+            reactor_.schedule(reactor_.nowMs() + r.delayMs, [ep, r, from] { ep->sendTo(r.data, from); });
     }
 
+    VirtualReactor& reactor_;
     std::unique_ptr<VirtualNetwork::Endpoint> endpoint_;
-    VirtualReactor* reactor_ = nullptr;
 };
 
 inline std::string Reply(const std::string& text) { return std::string("\xFF\xFF\xFF\xFF\x01print\n", 11) + text; }

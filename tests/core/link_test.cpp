@@ -1,5 +1,5 @@
 // The rcon exchange: request bytes, reply cleaning, the fixed reply window, the queue of
-// senders and the traffic log.
+// senders and the traffic log; the mini console on top of it.
 #include <gtest/gtest.h>
 
 #include "link/reply.h"
@@ -16,8 +16,10 @@ using test::Started;
 
 class LinkTest : public ::testing::Test, protected test::Surroundings {
 protected:
-    LinkTest() : server(reactor.network(), Peer{"127.0.0.1", 12203}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
-        server.Attach(reactor);
+    LinkTest() : server(reactor, Peer{"127.0.0.1", 12203}), w({reactor, desktop, dialogs, calendar}, dir.path()) {
+        w.form.Text1.addListener([this](Property p) {
+            if (p == Property::Focus) ++text1Focused;
+        });
     }
 
     Started<std::string> Send(const std::string& command) {
@@ -28,10 +30,17 @@ protected:
         co_await link.WaitForLink();
         co_return co_await link.SendRconCommand(command);
     }
+    // Types a line into the console and presses Enter.
+    void Type(const std::string& text) {
+        w.form.Text1.setText(text);
+        EXPECT_TRUE(w.form.Text1.keyPress(Console::kEnter));
+    }
 
     ScriptedServer server;
     Watchdog w;
+    int text1Focused = 0;
 };
+using ConsoleTest = LinkTest;
 
 TEST(RequestDatagram, FramesConsoleCommandsAndTheStatusQuery) {
     EXPECT_EQ(RequestDatagram(kOob, "myWord", "status"), kOob + " rcon myWord status");
@@ -58,18 +67,24 @@ TEST(CleanReply, DropsTheHeaderRemovesPrintAndWidensLineFeeds) {
     EXPECT_EQ(CleanReply(std::string("\xFF\xFF\xFF\xFF\x01statusResponse\n\\k\\v", 24)), "Response\r\n\\k\\v");
 }
 
-// Every request waits out the whole window; only the first datagram of a reply counts, and a
-// datagram that comes after its window is the next request's result.
+// Every request waits out the whole window, the guarded elements disabled meanwhile; only the
+// first datagram of a reply counts, garbage is just text, and a datagram that comes after its
+// window is the next request's result.
 TEST_F(LinkTest, EveryRequestTakesTheWholeWindowAndTheFirstDatagramThatArrives) {
-    server.script = {{{Reply("fast\n"), 20}, {Reply("part two\n"), 25}}, {{Reply("late\n"), 900}}, {}, {{Reply("own\n"), 10}}};
+    const std::string garbage("\x00\x01\xFE\n\x7Fprint", 10);
+    server.script = {{{Reply("fast\n"), 20}, {Reply("part two\n"), 25}}, {{Reply("late\n"), 900}}, {}, {{Reply("own\n"), 10}},
+                     {{garbage, 1}}};
     auto first = Send("cheats");
     reactor.advance(699);
     EXPECT_FALSE(first.done()) << "a reply must not shorten the window";
-    EXPECT_TRUE(w.link.busy());
+    for (auto* e : w.form.linkGuarded()) EXPECT_FALSE(e->enabled()) << e->name();
+    EXPECT_TRUE(w.form.rconwait.value());
+    EXPECT_FALSE(w.form.rconwait.visible());
     reactor.advance(1);
     ASSERT_TRUE(first.done());
     EXPECT_EQ(first.value(), "fast\r\n");
-    EXPECT_FALSE(w.link.busy());
+    for (auto* e : w.form.linkGuarded()) EXPECT_TRUE(e->enabled()) << e->name();
+    EXPECT_FALSE(w.form.rconwait.value());
 
     auto second = Send("a");
     reactor.runUntil([&] { return second.done(); });
@@ -82,6 +97,9 @@ TEST_F(LinkTest, EveryRequestTakesTheWholeWindowAndTheFirstDatagramThatArrives) 
     auto fourth = Send("c");
     reactor.runUntil([&] { return fourth.done(); });
     EXPECT_EQ(fourth.value(), "own\r\n");
+    auto fifth = Send("d");
+    reactor.runUntil([&] { return fifth.done(); });
+    EXPECT_EQ(fifth.value(), std::string("\x00\x01\xFE\r\n\x7F", 6));
 }
 
 // A waiting sender destroyed before its turn leaves the others' order intact.
@@ -107,19 +125,8 @@ TEST_F(LinkTest, SendersArrivingMidWindowWaitAndAreServedInOrder) {
     EXPECT_EQ(reactor.nowMs(), 2100);
 }
 
-TEST_F(LinkTest, DisablesTheGuardedElementsOnlyWhileARequestIsInFlight) {
-    auto r = Send("status");
-    for (auto* e : w.form.linkGuarded()) EXPECT_FALSE(e->enabled()) << e->name();
-    EXPECT_TRUE(w.form.rconwait.value());
-    EXPECT_FALSE(w.form.rconwait.visible());
-    reactor.advance(700);
-    for (auto* e : w.form.linkGuarded()) EXPECT_TRUE(e->enabled()) << e->name();
-    EXPECT_TRUE(w.form.Command3.enabled());
-    EXPECT_FALSE(w.form.rconwait.value());
-}
-
 TEST_F(LinkTest, ConnectionFieldsAreReadAfreshForEveryRequest) {
-    ScriptedServer other(reactor.network(), Peer{"127.0.0.1", 27960});
+    ScriptedServer other(reactor, Peer{"127.0.0.1", 27960});
     w.form.txtPWD.setText("");
     auto a = Send("one");
     reactor.advance(700);
@@ -158,14 +165,6 @@ TEST_F(LinkTest, BadConnectionSettingsYieldAnEmptyReplyAfterTheWindow) {
     EXPECT_TRUE(server.received.empty());
 }
 
-TEST_F(LinkTest, AGarbageDatagramIsJustText) {
-    const std::string garbage("\x00\x01\xFE\n\x7Fprint", 10);
-    server.script = {{{garbage, 1}}};
-    auto r = Send("status");
-    reactor.runUntil([&] { return r.done(); });
-    EXPECT_EQ(r.value(), std::string("\x00\x01\xFE\r\n\x7F", 6));
-}
-
 TEST_F(LinkTest, TrafficLogHoldsEachRequestAndReplySinceItsRestart) {
     server.script = {{{Reply("a\nb\n"), 5}}, {}, {}};
     auto a = Send("status");
@@ -190,6 +189,71 @@ TEST_F(LinkTest, UnwritableLogsNeverStopARequest) {
     EXPECT_EQ(r.value(), "ok\r\n");
     std::filesystem::create_directory(dir / "vorstel.log");
     w.AppendDetectionLog("lost");  // must not throw
+}
+
+TEST_F(ConsoleTest, OnlyANonEmptyLineEndedByEnterIsSentAndOnlyTheReplyAppended) {
+    server.script = {{{Reply("map: dm/mohdm6\nnum score\n"), 3}}, {{Reply("map: dm/mohdm6\n"), 3}}};
+    w.form.Text1.setText("stat");
+    EXPECT_FALSE(w.form.Text1.keyPress('u'));
+    w.form.Text1.setText("");
+    EXPECT_FALSE(w.form.Text1.keyPress(Console::kEnter));
+    w.form.txtOutput.setText("earlier\r\n");
+    Type("status");
+    EXPECT_EQ(w.form.Text1.text(), "");
+    EXPECT_EQ(w.form.Text4.text(), "status");
+    EXPECT_FALSE(w.form.Text1.enabled());
+    reactor.advance(700);
+    EXPECT_EQ(w.form.txtOutput.text(), "earlier\r\nmap: dm/mohdm6\r\nnum score\r\n");
+    EXPECT_EQ(w.form.Text4.text(), "");
+    EXPECT_TRUE(w.form.Text1.enabled());
+    EXPECT_EQ(w.form.txtOutput.selStart(), w.form.txtOutput.text().size());
+    EXPECT_EQ(text1Focused, 1);
+
+    Type("rcon status");  // the console adds the framing itself
+    reactor.advance(700);
+    ASSERT_EQ(server.received.size(), 2u);
+    EXPECT_EQ(server.received[0].data, kOob + " rcon myWord status");
+    EXPECT_EQ(server.received[1].data, server.received[0].data);
+    EXPECT_EQ(w.form.txtOutput.text(), "earlier\r\nmap: dm/mohdm6\r\nnum score\r\nmap: dm/mohdm6\r\n");
+    Type("say hi");  // unanswered: nothing appended
+    reactor.advance(700);
+    EXPECT_EQ(w.form.txtOutput.text(), "earlier\r\nmap: dm/mohdm6\r\nnum score\r\nmap: dm/mohdm6\r\n");
+    // "rcon" without its blank is an ordinary command; "getstatus" is the status query.
+    Type("rcon");
+    reactor.advance(700);
+    Type("getstatus");
+    reactor.advance(700);
+    Type("RCON status");
+    reactor.advance(700);
+    ASSERT_EQ(server.received.size(), 6u);
+    EXPECT_EQ(server.received[3].data, kOob + " rcon myWord rcon");
+    EXPECT_EQ(server.received[4].data, kOob + " getstatus");
+    EXPECT_EQ(server.received[5].data, kOob + " rcon myWord RCON status");
+
+    // Copy takes the selection or the whole pane; Clear empties it.
+    w.form.Command3.click();
+    EXPECT_EQ(desktop.clipboard, w.form.txtOutput.text());
+    w.form.txtOutput.setSelection(9, 3);
+    w.form.Command3.click();
+    EXPECT_EQ(desktop.clipboard, "map");
+    w.form.Command4.click();
+    EXPECT_EQ(w.form.txtOutput.text(), "");
+    desktop.calls.clear();
+    w.form.Command3.click();
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"clear", "set:"}));
+}
+
+TEST_F(ConsoleTest, ACommandTypedDuringAnotherRequestGoesOutAfterIt) {
+    server.script = {{{Reply("first\n"), 1}}, {{Reply("second\n"), 1}}};
+    Started<std::string> engine(w.scope, w.link.SendRconCommand("status"));
+    reactor.advance(300);
+    Type("cheats");  // the view would have kept Text1 disabled; the model still queues it
+    reactor.advance(400);
+    EXPECT_EQ(engine.value(), "first\r\n");
+    EXPECT_EQ(server.received.size(), 1u);
+    reactor.advance(701);
+    ASSERT_EQ(server.received.size(), 2u);
+    EXPECT_EQ(w.form.txtOutput.text(), "second\r\n");
 }
 
 }  // namespace

@@ -1,32 +1,21 @@
-// The list files: what is loaded, what is kept, and the bytes written.
+// The list files: what is loaded, what is kept, and the bytes written; lists written by older
+// installs, with dates in the operator's own short form.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
-
 #include "config/list_files.h"
+#include "penalties/civil_date.h"
 #include "penalties/penalty_tables.h"
-#include "support.h"
+#include "watchdog_fixture.h"
 
 namespace vorstel {
 namespace {
 
 using test::ReadFile;
+using test::Rows;
 using test::TempDir;
 using Cells = std::vector<std::string>;
 
-void Write(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary);
-    out << bytes;
-}
-
-std::vector<Cells> RowsOf(const Table& t) {
-    std::vector<Cells> out;
-    for (const auto& r : t.rows()) out.push_back(r.cells());
-    return out;
-}
+void Write(const std::filesystem::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
 
 class ListFilesTest : public ::testing::Test {
 protected:
@@ -48,7 +37,7 @@ protected:
 
 // ---- loading ----
 
-TEST_F(ListFilesTest, RowsLoadInAddressOrderWithTheirBytesUntouched) {
+TEST_F(ListFilesTest, RowsLoadInAddressOrderWithTheirBytesUntouchedAndBansUntilTheirEndDay) {
     Write(dir / "warnings.lst",
           "10.0.0.9\x02 Spaced Name \x02\xE9t\xE9\x02" "2024-01-02\r\n"
           "10.0.0.10\x02Two\x02r\x02" "2024-01-03\n"
@@ -56,20 +45,6 @@ TEST_F(ListFilesTest, RowsLoadInAddressOrderWithTheirBytesUntouched) {
           "10.0.0.5\x02" "Five\x02r5\x02" "2024-01-05");
     // Blank lines hold nothing: dropped without a word.
     Write(dir / "kicks.lst", "\r\nb\x02k\x02r\x02" "d\r\n\r\n  \t\r\na\x02k\x02r\x02" "d\r\n\r\n");
-    warnings.headerClick(1);  // loading sorts by address whatever the table was sorted by
-    const auto load = Load();
-    EXPECT_TRUE(load.messages.empty());
-    EXPECT_EQ(RowsOf(warnings), (std::vector<Cells>{{"10.0.0.1", "One", "", "2024-01-04"},
-                                                    {"10.0.0.10", "Two", "r", "2024-01-03"},
-                                                    {"10.0.0.5", "Five", "r5", "2024-01-05"},
-                                                    {"10.0.0.9", " Spaced Name ", "\xE9t\xE9", "2024-01-02"}}));
-    EXPECT_EQ(RowsOf(kicks), (std::vector<Cells>{{"a", "k", "r", "d"}, {"b", "k", "r", "d"}}));
-    EXPECT_EQ(bans.rowCount(), 0u);
-    EXPECT_TRUE(Save(load.kept).empty());
-    EXPECT_EQ(ReadFile(dir / "kicks.lst"), "a\x02k\x02r\x02" "d\r\nb\x02k\x02r\x02" "d\r\n");
-}
-
-TEST_F(ListFilesTest, BansLoadUntilTheirEndDayComes) {
     // Today is 2024-05-10.
     Write(dir / "bans.lst",
           "1\x02n\x02r\x02" "2024-01-01\x02\r\n"            // no end
@@ -77,16 +52,23 @@ TEST_F(ListFilesTest, BansLoadUntilTheirEndDayComes) {
           "3\x02n\x02r\x02" "2024-01-01\x02" "2024-05-10\r\n"  // ends today: over
           "4\x02n\x02r\x02" "2024-01-01\x02" "2023-12-31\r\n"
           "5\x02n\x02r\x02" "2024-01-01\x02" "9999-12-31\r\n");
+    warnings.headerClick(1);  // loading sorts by address whatever the table was sorted by
     const auto load = Load();
     EXPECT_TRUE(load.messages.empty());
+    EXPECT_EQ(Rows(warnings), (std::vector<Cells>{{"10.0.0.1", "One", "", "2024-01-04"},
+                                                    {"10.0.0.10", "Two", "r", "2024-01-03"},
+                                                    {"10.0.0.5", "Five", "r5", "2024-01-05"},
+                                                    {"10.0.0.9", " Spaced Name ", "\xE9t\xE9", "2024-01-02"}}));
+    EXPECT_EQ(Rows(kicks), (std::vector<Cells>{{"a", "k", "r", "d"}, {"b", "k", "r", "d"}}));
     EXPECT_EQ(load.expiredBans, 2u);
     EXPECT_TRUE(load.kept.bans.lines.empty());
-    EXPECT_EQ(RowsOf(bans), (std::vector<Cells>{{"1", "n", "r", "2024-01-01", ""},
+    EXPECT_EQ(Rows(bans), (std::vector<Cells>{{"1", "n", "r", "2024-01-01", ""},
                                                 {"2", "n", "r", "2024-01-01", "2024-05-11"},
                                                 {"5", "n", "r", "2024-01-01", "9999-12-31"}}));
 
     // Expired bans are gone from the next save; that is their end, not a loss.
     EXPECT_TRUE(Save(load.kept).empty());
+    EXPECT_EQ(ReadFile(dir / "kicks.lst"), "a\x02k\x02r\x02" "d\r\nb\x02k\x02r\x02" "d\r\n");
     EXPECT_EQ(ReadFile(dir / "bans.lst"),
               "1\x02n\x02r\x02" "2024-01-01\x02\r\n"
               "2\x02n\x02r\x02" "2024-01-01\x02" "2024-05-11\r\n"
@@ -116,7 +98,7 @@ TEST_F(ListFilesTest, LinesThatCannotLoadAreReportedAndWrittenBackAfterTheRows) 
                   "bans.lst line 7: 6 fields where 5 are expected; not loaded, kept in the file",
               }));
     // Empty extra fields are only trailing separators: the row loads.
-    EXPECT_EQ(RowsOf(bans), (std::vector<Cells>{{"y", "n", "r", "d", "2030-01-01"}, {"z", "n", "r", "d", ""}}));
+    EXPECT_EQ(Rows(bans), (std::vector<Cells>{{"y", "n", "r", "d", "2030-01-01"}, {"z", "n", "r", "d", ""}}));
     EXPECT_EQ(load.kept.bans.lines, (std::vector<std::string>(std::begin(bad), std::end(bad))));
 
     AddBan(bans, calendar, "x", "new", "r", std::nullopt);
@@ -241,6 +223,75 @@ TEST(SplitLines, EachLineEndEndsOneLine) {
     EXPECT_EQ(SplitLines("a\n\rb"), (std::vector<std::string>{"a", "", "b"}));
     EXPECT_EQ(SplitLines("a\r\r\nb\n\n"), (std::vector<std::string>{"a", "", "b", ""}));
     EXPECT_EQ(SplitLines(std::string("a\0b\r", 4)), std::vector<std::string>{std::string("a\0b", 3)});
+}
+
+// ---- lists from older installs ----
+
+struct Locale {
+    const char* name;
+    DateOrder order;
+    const char* form;
+    // A warning from 2026-05-01; bans ending 2027-02-05 (loaded) and 2027-01-09 (over).
+    const char* warned;
+    const char* ends;
+    const char* ended;
+};
+
+class OlderListsTest : public ListFilesTest, public ::testing::WithParamInterface<Locale> {};
+
+TEST_P(OlderListsTest, DatesAreReadInTheLocalesOrderAndSavedAsYearFirst) {
+    const Locale& l = GetParam();
+    calendar.current = {2027, 1, 10, 12, 0, 0};
+    calendar.order = l.order;
+    Write(dir / "warnings.lst", std::string("10.0.0.1\x02One\x02r\x02") + l.warned + "\r\n");
+    Write(dir / "bans.lst", std::string("10.0.0.2\x02Two\x02r\x02") + l.warned + "\x02" + l.ends + "\r\n" +
+                                "10.0.0.3\x02Three\x02r\x02" + l.warned + "\x02" + l.ended + "\r\n" +
+                                "10.0.0.4\x02" "Four\x02r\x02" + "13/1/2026\x02soon\r\n");
+    const auto load = Load();
+
+    EXPECT_EQ(warnings.rowAtIndex(0).cells(), (std::vector<std::string>{"10.0.0.1", "One", "r", "2026-05-01"}));
+    ASSERT_EQ(bans.rowCount(), 1u) << l.name;
+    EXPECT_EQ(bans.rowAtIndex(0).cells(), (std::vector<std::string>{"10.0.0.2", "Two", "r", "2026-05-01", "2027-02-05"}));
+    EXPECT_EQ(load.expiredBans, 1u);
+    // The end that no form reads is kept and reported; the one message names the form.
+    ASSERT_EQ(load.messages.size(), 2u) << ::testing::PrintToString(load.messages);
+    EXPECT_NE(load.messages[0].find("bans.lst line 3"), std::string::npos);
+    EXPECT_EQ(load.messages[1], std::string("bans.lst, warnings.lst: 5 dates read in the form ") + l.form +
+                                    "; saved as YYYY-MM-DD from now on");
+
+    Save(load.kept);
+    EXPECT_EQ(ReadFile(dir / "bans.lst"), "10.0.0.2\x02Two\x02r\x02" "2026-05-01\x02" "2027-02-05\r\n"
+                                          "10.0.0.4\x02" "Four\x02r\x02" "13/1/2026\x02soon\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locales, OlderListsTest,
+    ::testing::Values(Locale{"de_DE", DateOrder::DayFirst, "DD.MM.YYYY", "1.5.2026", "5.2.2027", "9.1.2027"},
+                      Locale{"en_US", DateOrder::MonthFirst, "MM/DD/YYYY", "5/1/2026", "2/5/2027", "1/9/2027"},
+                      Locale{"en_GB", DateOrder::DayFirst, "DD/MM/YY", "01/05/26", "05/02/27", "09/01/27"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ShortDates, ADateValidInOneOrderOnlyIsReadSoWhateverTheLocale) {
+    EXPECT_EQ(FormatDate(ParseShortDate("13/1/2027", DateOrder::MonthFirst)->date), "2027-01-13");
+    EXPECT_EQ(FormatDate(ParseShortDate("1-13-2027", DateOrder::DayFirst)->date), "2027-01-13");
+    EXPECT_EQ(FormatDate(ParseShortDate("2027-1-5", DateOrder::MonthFirst)->date), "2027-01-05");
+    for (const char* bad : {"31/31/2027", "1.2/2027", "1.2.27.5", "1.2.202", "", "..", "29.2.2027", "a.b.c"})
+        EXPECT_FALSE(ParseShortDate(bad, DateOrder::DayFirst)) << bad;
+}
+
+// A timed ban from an older install keeps its player out.
+using OlderBansTest = test::WatchdogTest;
+
+TEST_F(OlderBansTest, ATimedBanInTheLocalesFormIsEnforced) {
+    calendar.order = DateOrder::MonthFirst;
+    Write(dir / "bans.lst", "10.0.0.5\x02" "Alice\x02" "cheat\x02" "11/30/2026\x02" "12/6/2026\r\n");
+    server.addPlayer(test::HonestPlayer("Alice", "10.0.0.5:12203"));
+    w.Startup();
+    w.form.Command1.click();
+    reactor.advance(30000);
+    const auto sent = server.commands();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "clientkick 0"), sent.end());
+    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).Until, "2026-12-06");
 }
 
 }  // namespace

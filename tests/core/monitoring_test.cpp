@@ -10,7 +10,6 @@ namespace vorstel {
 namespace {
 
 using Commands = std::vector<std::string>;
-using test::Started;
 
 const char* kScenario = R"(
 version Medal of Honor Allied Assault 1.11 linux-i386 Jul 22 2004
@@ -122,7 +121,9 @@ TEST(Claiming, TheMarkerAndThePasswordDecide) {
     }
 }
 
-TEST_F(MonitoringTest, AClaimedServerIsWarmedUpAndShown) {
+// Warmed up and shown, then scanned and patrolled on schedule, each cycle holding the timer and
+// starting the activity log afresh; Start while monitoring scans at once.
+TEST_F(MonitoringTest, AClaimedServerIsWarmedUpShownThenScannedAndPatrolledOnSchedule) {
     std::ofstream(dir / "activity.log", std::ios::binary) << "before Start\r\n";
     WarmUp();
     EXPECT_EQ(test::ReadFile(dir / "activity.log").rfind("Rcon request: \r\nsv_vorstel\r\n", 0), 0u);
@@ -136,8 +137,56 @@ TEST_F(MonitoringTest, AClaimedServerIsWarmedUpAndShown) {
     EXPECT_TRUE(f.Image1[1].visible() && !f.Image1[0].visible());
     EXPECT_TRUE(f.Image3[1].visible() && !f.Image3[0].visible());
     EXPECT_TRUE(f.Image4[0].visible() && !f.Image4[1].visible());
-    EXPECT_EQ(f.scanpro.max(), 180);
-    EXPECT_EQ(f.kickpro.max(), 45);
+    Received();
+    int scans = 0;
+    std::string seen;
+    w.engine.ScanWork = [&]() -> Task<void> {
+        ++scans;
+        seen = std::string(w.Timer3->isActive() ? "timer on" : "timer off") + ", " + w.form.Command1.caption() +
+               ", log: " + test::ReadFile(dir / "activity.log").substr(0, 22);
+        co_return;
+    };
+
+    // 105 ms later: a scan, then a patrol that reuses the listing.
+    reactor.advance(Engine::kFirstTickPeriod);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(Received(), Commands{"status"});
+    EXPECT_EQ(seen, "timer off, Scanning, log: Rcon request: \r\nstatus");
+    EXPECT_TRUE(w.Timer3->isActive());
+
+    // The countdowns count idle ticks: a patrol after 45, a scan after 180.
+    std::vector<std::pair<std::int64_t, std::string>> sent;
+    server.onCommand = [&](const sim::ReceivedCommand& c) { sent.emplace_back(c.atMs, c.line); };
+    const auto t0 = reactor.nowMs();
+    reactor.advance(181 * 1000 + 8 * 700);
+    ASSERT_EQ(sent.size(), 4u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(sent[i].second, "status");
+        EXPECT_EQ(sent[i].first - t0, (i + 1) * 45 * 1000 + i * 700 + 1) << i;
+    }
+    // Tick 180 brings both due: the scan goes first and the patrol sends nothing of its own.
+    EXPECT_EQ(sent[3].second, "status");
+    EXPECT_EQ(sent[3].first - t0, 180 * 1000 + 3 * 700 + 1);
+
+    // Start while monitoring scans now.
+    Received();
+    scans = 0;
+    w.form.Command1.click();
+    EXPECT_EQ(w.form.Command1.caption(), "Scanning");
+    reactor.advance(700 + 1000);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(Received(), (Commands{"set scanpass 1", "status"}));
+    EXPECT_EQ(scans, 1);
+    EXPECT_EQ(w.engine.PatrolCountdown, 45);
+
+    // A map change is found by the next patrol.
+    server.changeMap("obj/obj_team1");
+    calendar.current.minute = 8;
+    reactor.advance(45 * 1000);
+    reactor.runUntil([&] { return !w.engine.tickRunning(); });
+    EXPECT_EQ(Received(), (Commands{"status", "getstatus", "set nextmap dm/mohdm1", "set sv_minutes 8",
+                                    "set sv_hours 21"}));
+    EXPECT_EQ(w.form.Label21.caption(), "Server: Running - Now playing: obj/obj_team1 on free for all");
 }
 
 // Two attempts at the claim, or one after a claim that a second attempt rescued.
@@ -165,30 +214,6 @@ TEST_F(MonitoringTest, ASilentServerIsOfflineAfterTwoAttemptsOrOneAfterARescue) 
     EXPECT_EQ(server.droppedRequests(), 6u);
 }
 
-TEST_F(MonitoringTest, ScansAndPatrolsOnSchedule) {
-    WarmUp();
-    Received();
-    // 105 ms later: a scan, then a patrol that reuses the listing.
-    reactor.advance(Engine::kFirstTickPeriod);
-    reactor.runUntil([&] { return !w.engine.tickRunning(); });
-    EXPECT_EQ(Received(), Commands{"status"});
-
-    // The countdowns count idle ticks: a patrol after 45, a scan after 180.
-    std::vector<std::pair<std::int64_t, std::string>> sent;
-    server.onCommand = [&](const sim::ReceivedCommand& c) { sent.emplace_back(c.atMs, c.line); };
-    const auto t0 = reactor.nowMs();
-    reactor.advance(181 * 1000 + 8 * 700);
-    ASSERT_GE(sent.size(), 4u);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(sent[i].second, "status");
-        EXPECT_EQ(sent[i].first - t0, (i + 1) * 45 * 1000 + i * 700 + 1) << i;
-    }
-    // Tick 180 brings both due: the scan goes first and the patrol sends nothing of its own.
-    EXPECT_EQ(sent[3].second, "status");
-    EXPECT_EQ(sent[3].first - t0, 180 * 1000 + 3 * 700 + 1);
-    EXPECT_EQ(sent.size(), 4u);
-}
-
 TEST_F(MonitoringTest, TicksThatFallInsideARunningTickAreDropped) {
     int started = 0;
     w.engine.ScanWork = [&]() -> Task<void> {
@@ -205,11 +230,15 @@ TEST_F(MonitoringTest, TicksThatFallInsideARunningTickAreDropped) {
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "say long work"), 1);
 }
 
-TEST_F(MonitoringTest, StopReleasesTheServerOnlyWhileMonitoring) {
+TEST_F(MonitoringTest, StopAnEditedConnectionOrClosingReleasesTheServerOnlyWhileMonitoring) {
     w.form.Command13.click();
+    w.form.txtPORT.setText("1220");
+    w.form.txtPWD.lostFocus();  // not empty: no warning
+    EXPECT_TRUE(w.form.Command1.enabled());
     reactor.advance(5000);
     EXPECT_TRUE(Received().empty());
     EXPECT_EQ(w.form.Label21.caption(), "Server not running!!");
+    w.form.txtPORT.setText("12203");
 
     WarmUp();
     reactor.advance(2000);
@@ -222,12 +251,7 @@ TEST_F(MonitoringTest, StopReleasesTheServerOnlyWhileMonitoring) {
     EXPECT_EQ(w.form.scanpro.value(), 0);
     reactor.advance(100000);
     EXPECT_TRUE(Received().empty());
-}
 
-TEST_F(MonitoringTest, EditingTheConnectionStopsMonitoring) {
-    w.form.txtPORT.setText("1220");  // not monitoring: nothing happens
-    EXPECT_TRUE(w.form.Command1.enabled());
-    w.form.txtPORT.setText("12203");
     WarmUp();
     reactor.advance(2000);
     Received();
@@ -236,51 +260,23 @@ TEST_F(MonitoringTest, EditingTheConnectionStopsMonitoring) {
     reactor.runUntil([&] { return w.form.Command1.enabled(); });
     EXPECT_FALSE(w.Timer3->isActive());
     EXPECT_TRUE(Received().empty()) << "the release goes to the new, wrong port";
-}
+    w.form.txtPWD.setText("");  // an empty password is warned about on leaving the box
+    w.form.txtPWD.lostFocus();
+    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"No rcon password provided!!"}));
 
-TEST_F(MonitoringTest, StartWhileMonitoringScansNow) {
-    WarmUp();
-    reactor.advance(5000);
-    Received();
-    int scans = 0;
-    w.engine.ScanWork = [&]() -> Task<void> {
-        ++scans;
-        co_return;
-    };
-    w.form.Command1.click();
-    EXPECT_EQ(w.form.Command1.caption(), "Scanning");
-    reactor.advance(700 + 1000);
-    reactor.runUntil([&] { return !w.engine.tickRunning(); });
-    EXPECT_EQ(Received(), (Commands{"set scanpass 1", "status"}));
-    EXPECT_EQ(scans, 1);
-    EXPECT_EQ(w.engine.PatrolCountdown, 45);
-}
-
-TEST_F(MonitoringTest, ACycleHoldsTheTimerAndStartsTheActivityLogAfresh) {
-    WarmUp();
-    std::string seen;
-    w.engine.ScanWork = [&]() -> Task<void> {
-        seen = std::string(w.Timer3->isActive() ? "timer on" : "timer off") + ", " + w.form.Command1.caption() +
-               ", log: " + test::ReadFile(dir / "activity.log").substr(0, 22);
-        co_return;
-    };
-    reactor.advance(Engine::kFirstTickPeriod);
-    reactor.runUntil([&] { return !w.engine.tickRunning(); });
-    EXPECT_EQ(seen, "timer off, Scanning, log: Rcon request: \r\nstatus");
-    EXPECT_TRUE(w.Timer3->isActive());
-}
-
-TEST_F(MonitoringTest, AMapChangeRefreshesTheMapInformation) {
+    // Closing while monitoring releases the server before saving.
+    w.form.txtPORT.setText("12203");
+    w.form.txtPWD.setText("myWord");
+    server.setCvar("sv_vorstel", "0");
     WarmUp();
     reactor.advance(2000);
     Received();
-    server.changeMap("obj/obj_team1");
-    calendar.current.minute = 8;
-    reactor.advance(45 * 1000);
-    reactor.runUntil([&] { return !w.engine.tickRunning(); });
-    EXPECT_EQ(Received(), (Commands{"status", "getstatus", "set nextmap dm/mohdm1", "set sv_minutes 8",
-                                    "set sv_hours 21"}));
-    EXPECT_EQ(w.form.Label21.caption(), "Server: Running - Now playing: obj/obj_team1 on free for all");
+    w.scope.spawn(w.Shutdown());
+    EXPECT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    reactor.advance(5000);
+    EXPECT_EQ(Received(), (Commands{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
+    EXPECT_TRUE(std::filesystem::exists(dir / "rconvorstel.ini"));
+    EXPECT_EQ(w.form.Command2.caption(), "Disconnecting...");
 }
 
 class SpearheadTest : public MonitoringTest {
@@ -321,29 +317,6 @@ TEST_F(MonitoringTest, UnusableIntervalsFallBackAndTheOperatorIsToldOnce) {
     reactor.advance(200);
     reactor.runUntil([&] { return !w.engine.tickRunning(); });
     EXPECT_EQ(w.form.txtOutput.text().size(), size);
-}
-
-TEST_F(MonitoringTest, ClosingWhileMonitoringReleasesTheServerBeforeSaving) {
-    WarmUp();
-    reactor.advance(2000);
-    Received();
-    Started<int> done(w.scope, [](Watchdog& wd) -> Task<int> {
-        co_await wd.Shutdown();
-        co_return 0;
-    }(w));
-    EXPECT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
-    reactor.runUntil([&] { return done.done(); });
-    EXPECT_EQ(Received(), (Commands{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
-    EXPECT_TRUE(std::filesystem::exists(dir / "rconvorstel.ini"));
-    EXPECT_EQ(w.form.Command2.caption(), "Disconnecting...");
-}
-
-TEST_F(MonitoringTest, AnEmptyPasswordIsWarnedAboutOnLeavingTheBox) {
-    w.form.txtPWD.lostFocus();
-    EXPECT_TRUE(dialogs.shown.empty());
-    w.form.txtPWD.setText("");
-    w.form.txtPWD.lostFocus();
-    EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"No rcon password provided!!"}));
 }
 
 TEST(ServerInfo, ParsesTheStatusQueryAndFindsTheNextMap) {

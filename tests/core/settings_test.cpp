@@ -1,8 +1,11 @@
 // The settings file: defaults, the exact line written, what loading does with good and bad
-// files, and the reactions that run while a file is applied.
+// files, and the reactions that run while a file is applied; saves stopped part way.
 #include <gtest/gtest.h>
 
+#include "config/list_files.h"
 #include "config/settings.h"
+#include "penalties/penalty_tables.h"
+#include "runtime/atomic_file.h"
 #include "runtime/numbers.h"
 #include "support.h"
 #include "watchdog.h"
@@ -46,9 +49,7 @@ class SettingsTest : public ::testing::Test, protected test::Surroundings {
 protected:
     SettingsTest() : w({reactor, desktop, dialogs, calendar}, dir.path()) {}
 
-    void WriteSettings(const std::string& content) {
-        std::ofstream(dir / "rconvorstel.ini", std::ios::binary) << content;
-    }
+    void WriteSettings(const std::string& content) { std::ofstream(dir / "rconvorstel.ini", std::ios::binary) << content; }
     std::vector<std::string> Fields(std::initializer_list<std::pair<int, std::string>> changes) {
         auto f = kDefaults;
         for (const auto& [pos, value] : changes) f[static_cast<std::size_t>(pos)] = value;
@@ -58,7 +59,7 @@ protected:
     Watchdog w;
 };
 
-TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlace) {
+TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlaceAndASavedFileLoadsBack) {
     ASSERT_EQ(kDefaults.size(), 73u);
     w.Startup();
     EXPECT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
@@ -67,7 +68,6 @@ TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlace) {
     EXPECT_FALSE(w.form.Text7.enabled());
     EXPECT_TRUE(w.form.Alert5.enabled());
     EXPECT_FALSE(w.Timer3->isActive());
-    EXPECT_TRUE(dialogs.shown.empty());
 
     ASSERT_TRUE(test::RunToEnd(reactor, w.scope, w.Shutdown(), 0));
     EXPECT_EQ(test::ReadFile(dir / "rconvorstel.ini"), Line(kDefaults) + "\r\n");
@@ -80,9 +80,8 @@ TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlace) {
     const auto perms = std::filesystem::status(dir / "rconvorstel.ini").permissions();
     EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
               std::filesystem::perms::none) << "the file holds the rcon password";
-}
 
-TEST_F(SettingsTest, ASavedFileLoadsBackToTheSameValues) {
+    // A saved file loads back to the same values.
     w.form.txtPWD.setText("");
     w.form.Alert3.setText("");
     w.form.txtMin.setText("not a number");
@@ -92,6 +91,8 @@ TEST_F(SettingsTest, ASavedFileLoadsBackToTheSameValues) {
     w.form.Option2.setValue(true);
     w.form.Check3.setValue(0);
     w.form.Check2.setValue(1);
+    w.form.Alert7.setText(std::string("a") + S + "b\r\nc");  // text boxes never hold the separators
+    EXPECT_EQ(w.form.Alert7.text(), "abc");
     ASSERT_TRUE(SaveSettings(w.form, dir.path()));
     const std::string saved = test::ReadFile(dir / "rconvorstel.ini");
 
@@ -105,7 +106,7 @@ TEST_F(SettingsTest, ASavedFileLoadsBackToTheSameValues) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST_F(SettingsTest, TheLastFieldIsOptional) {
+TEST_F(SettingsTest, TheLastFieldIsOptionalAndShortOrEmptyLinesKeepDefaults) {
     const auto fields = Fields({{72, "0"}, {0, "10.0.0.1"}});
     std::vector<std::string> without72(fields.begin(), fields.end() - 1);
     for (const auto& content : {Line(without72, false),   // 72 pieces
@@ -120,25 +121,33 @@ TEST_F(SettingsTest, TheLastFieldIsOptional) {
     Form1 f;
     ApplySettings(f, Line(fields) + "extra" + S + "more" + S);
     EXPECT_EQ(f.Check3.value(), 0);
+
+    // A line cut in the middle of field 3: fields 0 to 2 are used, the cut one is not.
+    const auto problems = ApplySettings(f, std::string("h") + S + "1" + S + "pw" + S + "1");
+    EXPECT_EQ(f.txtSVR.text(), "h");
+    EXPECT_EQ(f.txtPWD.text(), "pw");
+    EXPECT_EQ(f.txtMin.text(), "3");
+    ASSERT_FALSE(problems.empty());
+
+    WriteSettings("");  // an empty file keeps the defaults
+    w.Startup();
+    EXPECT_EQ(EncodeSettings(w.form), Line(kDefaults) + "\r\n");
+    EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
-TEST_F(SettingsTest, GroupsTakeTheLastSelectedButtonOrNone) {
+TEST_F(SettingsTest, ReactionsRunWhileTheFileIsAppliedAndGroupsTakeTheLastSelectedButtonOrNone) {
+    // Text2 comes before the pair, so the stored choice wins over its reaction. No fog: all three
+    // cleared; White Walls: Warning and Ban both marked.
     Form1 f;
-    // No fog: all three cleared; White Walls: Warning and Ban both marked.
-    ApplySettings(f, Line(Fields({{13, "0"}, {14, "0"}, {15, "0"}, {18, "-1"}, {19, "0"}, {20, "1"}})));
+    ApplySettings(f, Line(Fields({{9, "5"}, {10, "-1"}, {11, "0"}, {13, "0"}, {14, "0"}, {15, "0"}, {18, "-1"},
+                                  {19, "0"}, {20, "1"}})));
+    EXPECT_TRUE(f.Option1.value());
+    EXPECT_EQ(f.Text2.text(), "5");
     auto noFog = f.Penalty(PenaltyRow::NoFog);
     EXPECT_FALSE(noFog.Warning->value() || noFog.Kick->value() || noFog.Ban->value());
     auto walls = f.Penalty(PenaltyRow::WhiteWalls);
     EXPECT_FALSE(walls.Warning->value());
     EXPECT_TRUE(walls.Ban->value());
-}
-
-TEST_F(SettingsTest, ReactionsRunWhileTheFileIsApplied) {
-    // Text2 comes before the pair, so the stored choice wins over its reaction.
-    Form1 f;
-    ApplySettings(f, Line(Fields({{9, "5"}, {10, "-1"}, {11, "0"}})));
-    EXPECT_TRUE(f.Option1.value());
-    EXPECT_EQ(f.Text2.text(), "5");
 
     // Logea off disables Silent, whose own field then checks it.
     WriteSettings(Line(Fields({{7, "0"}, {8, "1"}, {51, "1"}, {56, "1"}, {5, "0"}})) + "\r\n");
@@ -194,27 +203,6 @@ TEST_F(SettingsTest, UnusableFieldsKeepTheirValuesAndTheFileIsKeptAside) {
     EXPECT_EQ(test::ReadFile(dir / "rconvorstel.ini.rejected"), bad);
 }
 
-TEST_F(SettingsTest, ShortOrEmptyFilesKeepDefaults) {
-    WriteSettings("");
-    w.Startup();
-    EXPECT_EQ(EncodeSettings(w.form), Line(kDefaults) + "\r\n");
-    EXPECT_EQ(dialogs.shown.size(), 1u);
-
-    // A line cut in the middle of field 3: fields 0 to 2 are used, the cut one is not.
-    Form1 f;
-    const auto problems = ApplySettings(f, std::string("h") + S + "1" + S + "pw" + S + "1");
-    EXPECT_EQ(f.txtSVR.text(), "h");
-    EXPECT_EQ(f.txtPWD.text(), "pw");
-    EXPECT_EQ(f.txtMin.text(), "3");
-    ASSERT_FALSE(problems.empty());
-}
-
-TEST_F(SettingsTest, TextBoxesNeverHoldTheFileSeparatorsOrLineEnds) {
-    w.form.Alert7.setText(std::string("a") + S + "b\r\nc");
-    EXPECT_EQ(w.form.Alert7.text(), "abc");
-    EXPECT_EQ(EncodeSettings(w.form).size(), Line(Fields({{66, "abc"}})).size() + 2);
-}
-
 // A file that exists but cannot be read is not a missing file: the operator is told, and the
 // orderly end leaves it as it is instead of writing the defaults over it.
 TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNeverOverwritten) {
@@ -242,6 +230,54 @@ TEST_F(SettingsTest, AnUnreadableFileIsReportedAndNeverOverwritten) {
         EXPECT_TRUE(fs::is_symlink(file));
     }
     EXPECT_TRUE(fs::exists(dir / "bans.lst")) << "the lists are saved all the same";
+}
+
+// A save stopped part way, as a crash would stop it: every file is then either the old version
+// or the new one, never a mixture, and the next start-up reads it.
+TEST_F(SettingsTest, ASaveStoppedAnywhereLeavesOldOrNewFiles) {
+    struct Killed {};
+    const char* files[] = {"rconvorstel.ini", "warnings.lst", "kicks.lst", "bans.lst"};
+    // Fills the tables with `rows` rows each, tagged so the two versions differ everywhere, and
+    // saves; a save stopped at step `killAt` throws.
+    const auto save = [&](const std::string& tag, int rows, int killAt) {
+        for (auto* t : {&w.form.Warnings, &w.form.Kicks, &w.form.Bans}) t->clear();
+        for (int i = 0; i < rows; ++i) {
+            const std::string ip = "10." + std::to_string(i / 250) + "." + std::to_string(i % 250) + ".1";
+            AddPenalty(w.form.Warnings, {ip, tag + " player " + std::to_string(i), "warned", "2026-12-01", ""});
+            AddPenalty(w.form.Kicks, {ip, tag + " player " + std::to_string(i), "kicked", "2026-12-01", ""});
+            AddPenalty(w.form.Bans, {ip, tag + " player " + std::to_string(i), "banned", "2026-12-01", ""});
+        }
+        w.form.Alert7.setText(tag + " notice");
+        int step = 0;
+        SetSaveStepHook([&] {
+            if (step++ == killAt) throw Killed{};
+        });
+        try {
+            SaveSettings(w.form, dir.path());
+            SavePenaltyLists(dir.path(), {w.form.Warnings, w.form.Kicks, w.form.Bans}, {});
+        } catch (const Killed&) {
+        }
+        SetSaveStepHook(nullptr);
+        std::map<std::string, std::string> contents;
+        for (const char* f : files) contents[f] = test::ReadFile(dir / f);
+        return std::pair(step, contents);
+    };
+    const auto old = save("old", 300, -1).second;
+    const auto [steps, fresh] = save("new", 320, -1);
+    ASSERT_GT(steps, 20);
+
+    for (int killAt = 0; killAt < steps; ++killAt) {
+        save("old", 300, -1);
+        const auto [stoppedAfter, now] = save("new", 320, killAt);
+        EXPECT_EQ(stoppedAfter, killAt + 1);
+        for (const char* f : files)
+            ASSERT_TRUE(now.at(f) == old.at(f) || now.at(f) == fresh.at(f)) << f << " torn after step " << killAt;
+    }
+    // What a crash leaves behind reads back whole at the next start.
+    Watchdog next({reactor, desktop, dialogs, calendar}, dir.path());
+    next.Startup();
+    EXPECT_TRUE(next.form.Bans.rowCount() == 300 || next.form.Bans.rowCount() == 320);
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 // What the number boxes (days, intervals, thresholds, ping limits) take: a whole number, blanks

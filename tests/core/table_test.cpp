@@ -1,4 +1,4 @@
-// The table element, the civil-date helper and the penalty tables built on them.
+// The table element and its rows, the civil-date helper and the penalty tables built on them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "form/form1.h"
 #include "form/table.h"
 #include "penalties/civil_date.h"
 #include "penalties/penalty_tables.h"
@@ -39,9 +40,26 @@ void SortedColumns(Table& t, std::size_t columns = 2) {
     t.setSorted(true);
 }
 
+// ---- rows ----
+
+TEST(TableRowsTest, CellsOfAnyLengthAndByteComeBackAsGiven) {
+    const std::string longName(300, 'n');            // a length that takes two bytes to note
+    const std::string bytes("a\0\x02\xff\r\n", 6);  // nothing in a cell is special
+    Table t("Bans");
+    t.addRow({"1.2.3.4", longName, "", bytes});
+    TableRow copy = t.rowAtIndex(0);
+    EXPECT_EQ(copy.cells(), (std::vector<std::string>{"1.2.3.4", longName, "", bytes}));
+    EXPECT_EQ(copy.cell(4), "") << "a column the row has no cell for";
+
+    t.setCell(0, 6, "late");
+    t.setCell(0, 1, "short");
+    EXPECT_EQ(t.rowAtIndex(0).cells(), (std::vector<std::string>{"1.2.3.4", "short", "", bytes, "", "", "late"}));
+    EXPECT_EQ(copy.cell(1), longName) << "a copy keeps its own cells";
+}
+
 // ---- sorting ----
 
-TEST(TableSorting, RowsTakeTheirPlaceByByteOrderOfTheSortColumnEqualOnesInArrivalOrder) {
+TEST(TableSorting, RowsTakeTheirPlaceByByteOrderOfTheSortColumnEqualOnesInArrivalOrderAlsoInBulk) {
     Table t("T");
     SortedColumns(t);
     int arrival = 0;
@@ -52,9 +70,8 @@ TEST(TableSorting, RowsTakeTheirPlaceByByteOrderOfTheSortColumnEqualOnesInArriva
     EXPECT_EQ(Column(t, 0), (std::vector<std::string>{"", "10.0.0.1", "10.0.0.10", "10.0.0.2", "9.1.1.1", "9.1.1.1", "ABC",
                                                       "abc", "abc", "\xE9t\xE9"}));
     EXPECT_EQ(Column(t, 1), (std::vector<std::string>{"6", "7", "2", "0", "1", "9", "4", "3", "8", "5"}));
-}
 
-TEST(TableSorting, BulkAddGivesTheSameOrderAsAddingOneByOne) {
+    // Adding in bulk gives the same order as adding one by one.
     std::mt19937 rng(7);
     auto word = [&] { return std::string(1, static_cast<char>('a' + rng() % 5)); };
     Table oneByOne("A"), bulk("B");
@@ -251,13 +268,23 @@ TEST(TableChanges, ARowByRowMirrorStaysEqualThroughRandomOperations) {
 
 // ---- dates ----
 
-TEST(CivilDate, ParseIsStrict) {
+TEST(CivilDate, ParseIsStrictAndAddDaysCrossesMonthsYearsAndLeapDays) {
     for (const char* good : {"2024-02-29", "2000-02-29", "0000-01-01", "9999-12-31", "2023-12-31"})
         EXPECT_TRUE(ParseDate(good)) << good;
     for (const char* bad : {"", "2024-2-01", "2024-02-1", "2024-02-30", "2023-02-29", "1900-02-29", "2024-13-01",
                             "2024-00-10", "2024-01-00", "2024-04-31", " 2024-01-01", "2024-01-01 ", "2024/01/01",
                             "+024-01-01", "2024-01-0a", "20240-01-01", "2024-01-01\r"})
         EXPECT_FALSE(ParseDate(bad)) << bad;
+
+    // Adding days (the calendar itself is walked below): the text in and out, the range's ends.
+    EXPECT_EQ(AddDays("2024-02-28", 1), "2024-02-29");
+    EXPECT_EQ(AddDays("2024-12-31", 1), "2025-01-01");
+    EXPECT_EQ(AddDays("2024-03-01", -1), "2024-02-29");
+    EXPECT_EQ(AddDays("9999-12-31", 1), std::nullopt);
+    EXPECT_EQ(AddDays("0000-01-01", -1), std::nullopt);
+    EXPECT_EQ(AddDays("0000-01-02", -1), "0000-01-01");
+    EXPECT_EQ(AddDays("2024-05-10", 1LL << 62), std::nullopt);
+    EXPECT_EQ(AddDays("2024-02-30", 1), std::nullopt);
 }
 
 TEST(CivilDate, DayNumbersWalkTheCalendarOneDayAtATime) {
@@ -288,18 +315,6 @@ TEST(CivilDate, DayNumbersWalkTheCalendarOneDayAtATime) {
     }
 }
 
-TEST(CivilDate, AddDaysCrossesMonthsYearsAndLeapDays) {
-    // The calendar itself is walked above; here the text in and out, and the ends of the range.
-    EXPECT_EQ(AddDays("2024-02-28", 1), "2024-02-29");
-    EXPECT_EQ(AddDays("2024-12-31", 1), "2025-01-01");
-    EXPECT_EQ(AddDays("2024-03-01", -1), "2024-02-29");
-    EXPECT_EQ(AddDays("9999-12-31", 1), std::nullopt);
-    EXPECT_EQ(AddDays("0000-01-01", -1), std::nullopt);
-    EXPECT_EQ(AddDays("0000-01-02", -1), "0000-01-01");
-    EXPECT_EQ(AddDays("2024-05-10", 1LL << 62), std::nullopt);
-    EXPECT_EQ(AddDays("2024-02-30", 1), std::nullopt);
-}
-
 // ---- penalty tables ----
 
 std::vector<std::pair<std::string, int>> Layout(const Table& t) {
@@ -308,7 +323,8 @@ std::vector<std::pair<std::string, int>> Layout(const Table& t) {
     return out;
 }
 
-TEST(PenaltyTables, ColumnsOfEachTable) {
+// The player table keeps the listing's order (0, 1, 2, ... 10, 11) until a header is clicked.
+TEST(PenaltyTables, ColumnsOfEachTableAndThePlayersInListingOrder) {
     Table players("ListView1"), warnings("ListView2"), kicks("ListView3"), bans("ListView4");
     SetUpPlayersTable(players);
     SetUpWarningsTable(warnings);
@@ -321,21 +337,11 @@ TEST(PenaltyTables, ColumnsOfEachTable) {
     EXPECT_EQ(Layout(warnings), warningLayout);
     EXPECT_EQ(Layout(kicks), warningLayout);
     EXPECT_EQ(Layout(bans), (L{{"IP", 1400}, {"Name", 2600}, {"Reason", 1300}, {"Date", 1200}, {"Until", 1200}}));
-}
 
-// The player table keeps the listing's order (0, 1, 2, ... 10, 11) until a header is clicked.
-TEST(PenaltyTables, PlayersStayInListingOrderUntilAHeaderIsClicked) {
-    Table players("Players");
-    SetUpPlayersTable(players);
     for (int n : {0, 1, 2, 10, 11}) players.addRow({std::to_string(n), "50", "P", "1.1.1.1", "25000", "", ""});
-    const auto numbers = [&] {
-        std::string s;
-        for (const auto& r : players.rows()) s.append(r.cell(0)).append(" ");
-        return s;
-    };
-    EXPECT_EQ(numbers(), "0 1 2 10 11 ");
+    EXPECT_EQ(Column(players, 0), (Cells{"0", "1", "2", "10", "11"}));
     players.headerClick(0);
-    EXPECT_EQ(numbers(), "0 1 10 11 2 ");
+    EXPECT_EQ(Column(players, 0), (Cells{"0", "1", "10", "11", "2"}));
 }
 
 // The day count comes from a number box: any number of days ends on a real date.
@@ -347,49 +353,39 @@ TEST(PenaltyTables, BansEndOnTheFirstOrLastDateWhateverTheDays) {
     EXPECT_EQ(BanUntil(calendar, -(1LL << 40)), "0000-01-01");
 }
 
-struct Buttons {
-    Button c5{"Command5", ""}, c6{"Command6", ""}, c7{"Command7", ""}, c8{"Command8", ""}, c9{"Command9", ""},
-        c10{"Command10", ""}, c11{"Command11", ""}, c14{"Command14", ""}, c15{"Command15", ""};
-    OptionButton o1{"Option1", "", false}, o2{"Option2", "", false};
-    TextBox t2{"Text2", ""};
-    std::vector<Element*> all{&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15};
-    ActionButtons wired() { return {&c5, &c6, &o1, &o2, &t2, &c7, &c8, &c9, &c10, &c11, &c14, &c15}; }
-    std::string shown() {
+TEST(PenaltyTables, RowClickShowsTheActionsOfItsTable) {
+    Form1 f;  // for its buttons
+    const auto shown = [&] {
         std::string s;
-        for (Element* e : all)
+        for (Element* e : f.selectionBound())
             if (e->visible()) s += e->name() + " ";
         return s;
-    }
-    void setAll(bool on) {
-        for (Element* e : all) e->setVisible(on);
-    }
-};
-
-TEST(PenaltyTables, RowClickShowsTheActionsOfItsTable) {
-    Buttons b;
+    };
     Table players("ListView1"), warnings("ListView2"), kicks("ListView3"), bans("ListView4");
-    WireRowClicks(players, warnings, kicks, bans, b.wired());
+    WireRowClicks(players, warnings, kicks, bans,
+                  {&f.Command5, &f.Command6, &f.Option1, &f.Option2, &f.Text2, &f.Command7, &f.Command8, &f.Command9,
+                   &f.Command10, &f.Command11, &f.Command14, &f.Command15});
     for (Table* t : {&players, &warnings, &kicks, &bans}) t->addRow({"10.0.0.1"});
 
-    b.setAll(true);
+    for (Element* e : f.selectionBound()) e->setVisible(true);
     warnings.rowClick(0);
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command11 Command14 ");
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 Command11 Command14 ");
     kicks.rowClick(0);
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command10 Command15 ");
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 Command10 Command15 ");
     bans.rowClick(0);
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command7 Command8 Command9 ");
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 Command7 Command8 Command9 ");
 
-    b.setAll(false);
+    for (Element* e : f.selectionBound()) e->setVisible(false);
     players.rowClick(0);  // shows its own, hides nothing
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 ");
-    b.c7.setVisible(true);
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 ");
+    f.Command7.setVisible(true);
     players.rowClick(0);
-    EXPECT_EQ(b.shown(), "Command5 Command6 Option1 Option2 Text2 Command7 ");
+    EXPECT_EQ(shown(), "Command5 Command6 Option1 Option2 Text2 Command7 ");
 
     ActionButtons partial;  // unset buttons are skipped
-    partial.Command7 = &b.c7;
+    partial.Command7 = &f.Command7;
     ShowKickActions(partial);
-    EXPECT_FALSE(b.c7.visible());
+    EXPECT_FALSE(f.Command7.visible());
 }
 
 }  // namespace
