@@ -172,7 +172,7 @@ TEST_F(ScanTest, MacClientsAreExemptFromTheRulesButNotFromThePrivateChecks) {
 }
 
 TEST_F(ScanTest, SuspiciousSkinsAnswerToTheirBoxAndOnlyTheFirstMatchIsReported) {
-    std::ofstream(dir / "skins.txt", std::ios::binary) << "  TIEDIE \r\nGerman_Wehrmacht_Soldier\r\nallied_airborne\r\n";
+    std::ofstream(dir / "skins.txt", std::ios::binary) << "  TIEDIE \r\nallied_pilot\r\nsoldier\r\nGerman_Wehrmacht_Soldier\r\nallied_airborne\r\n";
     server.addPlayer(HonestPlayer("Glow", "1.1.1.1:1"));
     w.form.Cheats[5].setValue(0);
     EXPECT_EQ(ScanOnce(), Commands{"dumpuser \"Glow"}) << "\"Glowing skins\" unchecked";
@@ -184,7 +184,7 @@ TEST_F(ScanTest, SuspiciousSkinsAnswerToTheirBoxAndOnlyTheFirstMatchIsReported) 
                                     "clientkick 0"}));
     EXPECT_EQ(Rows(w.form.Bans),
               (Grid{{"1.1.1.1", "Glow", "Cheatskin: German_Wehrmacht_Soldier", "2026-12-05", "2026-12-12"}}));
-    EXPECT_EQ(w.SuspiciousSkinCount, 3);
+    EXPECT_EQ(w.SuspiciousSkinCount, 5);
 }
 
 TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
