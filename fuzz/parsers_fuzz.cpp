@@ -109,7 +109,7 @@ void Dump(std::string_view input) {
     CheckCell(axis, "(untouched axis)", dump, "dm_playergermanmodel");
 
     if (IsMacClient(dump)) FUZZ_CHECK(Has(dump, "version") && Has(dump, "macos-ppc"));
-    if (DumpEndsALineWith(dump, entry)) FUZZ_CHECK(Has(dump, " " + entry + "\r\n"));
+    FUZZ_CHECK(DumpEndsALineWith(dump, entry) == Has(dump, " " + entry + "\r\n"));
     std::size_t fired = 0;
     for (const auto& rule : CheatRules()) fired += rule.fires(dump) ? 1 : 0;
     // Every rule looks for a padded "name : value" text; a dump without " : " fires none.

@@ -53,10 +53,13 @@ bool IsMacClient(std::string_view dump) {
 }
 
 bool DumpEndsALineWith(std::string_view dump, std::string_view entry) {
-    // Built by appending: g++ 12 at -O3 takes `" " + std::string(entry)` for an overlapping copy.
-    std::string line_end(" ");
-    line_end.append(entry).append("\r\n");
-    return Has(dump, line_end);
+    // From line end to line end: a dump is kilobytes of blanks, and a search for " entry\r\n"
+    // would compare the whole entry at every blank.
+    const std::size_t tail = entry.size() + 1;
+    for (auto end = dump.find("\r\n"); end != std::string_view::npos; end = dump.find("\r\n", end + 2))
+        if (end >= tail && dump[end - tail] == ' ' && dump.substr(end - entry.size(), entry.size()) == entry)
+            return true;
+    return false;
 }
 
 }  // namespace vorstel
