@@ -115,7 +115,7 @@ TEST_F(ScanTest, CheatRulesFireOnTheLowercasedDump) {
     // A value that merely begins with 1; clearview and modified binaries at once; with the german
     // model, one aimbot detection.
     server.addPlayer(PlayerWith("Kr4nk", "93.184.12.9:1", {{"R_NoVis", "10"}, {"r_farplane", "hacked"},
-                                                          {"dm_playermodel", "TieDie"},
+                                                          {"dm_playermodel", "TieDie_Z"},
                                                           {"dm_playergermanmodel", "german_oakleave"}}));
     w.form.Penalty(PenaltyRow::Wallhack).Warning->setValue(true);
     EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Kr4nk", "say Cheat Detected!! Player: Kr4nk Cheat: NoFog(Clearview) IP: 93.184.12.9",
@@ -131,7 +131,7 @@ TEST_F(ScanTest, CheatRulesFireOnTheLowercasedDump) {
                      "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: Wallhack IP: 93.184.12.9\r\n"
                      "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: Modified binaries!! IP: 93.184.12.9\r\n"
                      "2026-12-05 21:07:00 Cheat Detected!! Player: Kr4nk Cheat: OGC Aimbot IP: 93.184.12.9\r\n");
-    EXPECT_EQ(w.form.Players.rowAtIndex(0).cell(5), "tiedie");
+    EXPECT_EQ(w.form.Players.rowAtIndex(0).cell(5), "tiedie_z");
 }
 
 TEST_F(ScanTest, EachRuleAnswersToItsOwnCheatBox) {
