@@ -28,34 +28,29 @@ std::string ErrnoText(int err) { return std::generic_category().message(err); }
 enum class ReadOutcome { Read, Missing, Failed };
 
 ReadOutcome ReadWhole(const fs::path& path, std::string& out, std::string& why) {
-    std::error_code ec;
-    const fs::file_status st = fs::status(path, ec);
-    if (st.type() == fs::file_type::not_found) return ReadOutcome::Missing;
-    if (ec) {
-        why = ec.message();
-        return ReadOutcome::Failed;
-    }
-    if (fs::is_directory(st)) {
-        why = "it is a directory";
-        return ReadOutcome::Failed;
-    }
+    // Opened without a look first: the lists are read at every scan, and each look is one more
+    // walk of the path.
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
+        if (errno == ENOENT || errno == ENOTDIR) return ReadOutcome::Missing;
         why = ErrnoText(errno);
         return ReadOutcome::Failed;
     }
     out.clear();
-    // Room for the whole file at once: growing by doubling would hold it up to three times.
-    if (const auto size = fs::file_size(path, ec); !ec) out.reserve(static_cast<std::size_t>(size));
     char buffer[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
+    std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
+    // A file longer than one read gets room for all of it at once: growing by doubling would
+    // hold it up to three times.
+    std::error_code ec;
+    if (n == sizeof buffer)
+        if (const auto size = fs::file_size(path, ec); !ec) out.reserve(static_cast<std::size_t>(size));
+    for (; n > 0; n = std::fread(buffer, 1, sizeof buffer, f)) out.append(buffer, n);
     const bool failed = std::ferror(f) != 0;
     const int err = errno;
     std::fclose(f);
     if (failed) {
         out.clear();
-        why = ErrnoText(err);
+        why = err == EISDIR ? "it is a directory" : ErrnoText(err);
         return ReadOutcome::Failed;
     }
     return ReadOutcome::Read;
