@@ -52,7 +52,7 @@ TEST(ClientBan, ReadsTheRequestFromTheVariableReply) {
     EXPECT_EQ(r->reason, "Admin.Ban");
     EXPECT_EQ(ParseClientBan("\"clientban\" is:\"7@a@b\"")->reason, "a");
     for (const char* none : {"", "\"clientban\" is:\"-1\" default:\"-1\"", "Unknown command \"clientban\"\r\n",
-                             "\"clientban\" is:\"\" default:\"\"", "short"})
+                             "\"clientban\" is:\"\" default:\"\"", "\"clientban\" is:\"^7\" default:\"^7\"", "short"})
         EXPECT_FALSE(ParseClientBan(none)) << none;
 }
 
