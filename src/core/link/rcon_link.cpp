@@ -56,8 +56,9 @@ const RconLink::ServerTraits* RconLink::knownTraits() const {
     return it == servers_.end() ? nullptr : &it->second;
 }
 
-Framing RconLink::framing() const {
-    const ServerTraits* t = knownTraits();
+Framing RconLink::framing() const { return framingOf(knownTraits()); }
+
+Framing RconLink::framingOf(const ServerTraits* t) const {
     if (!t || !IsJoined(framingKey_, {form_.txtSVR.text(), form_.txtPORT.text(), form_.txtPWD.text()}))
         return Framing::LeadingBlank;
     return t->framing;
@@ -100,9 +101,12 @@ Task<std::string> RconLink::Send(std::string command, std::optional<Framing> for
     while (busy()) co_await linkWaiters_.wait();
     if (pacing()) co_await WaitForBucket();
 
-    // Taken only now: what was found out while this request waited holds for it too.
-    const Framing framing = forced.value_or(this->framing());
-    if (framing == Framing::RawLine && framing != this->framing())
+    // Taken only now: what was found out while this request waited holds for it too. The
+    // server's traits are looked up once; its reply is counted against the same bucket.
+    ServerTraits& server = traits();
+    const Framing found = framingOf(&server);
+    const Framing framing = forced.value_or(found);
+    if (framing == Framing::RawLine && framing != found)
         traffic_.WriteRequest(command + "   (sent without the leading blank)");
     else
         traffic_.WriteRequest(command);
@@ -114,7 +118,8 @@ Task<std::string> RconLink::Send(std::string command, std::optional<Framing> for
     if (auto port = ToLong(form_.txtPORT.text())) UDPClient->setRemotePort(*port);
     UDPClient->send(RequestDatagram(OobPrefix, form_.txtPWD.text(), command, framing));
     ++requests_;
-    traits().bucket.Sent(reactor_.nowMs());
+    server.bucket.Sent(reactor_.nowMs());
+    inFlight_ = &server;
 
     Timer2->setInterval(kReplyWindowMs);
     Timer2->start();
@@ -140,7 +145,7 @@ void RconLink::OnDataArrival() {
     if (!datagram) return;
     LastReply = CleanReply(*datagram);
     LastReplyHeaderOnly = IsHeaderOnly(*datagram);
-    if (WaitState == 1) traits().bucket.Answered(reactor_.nowMs());
+    if (WaitState == 1) inFlight_->bucket.Answered(reactor_.nowMs());
 }
 
 void RconLink::OnReplyWindowClosed() {

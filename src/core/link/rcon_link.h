@@ -69,6 +69,7 @@ private:
     };
     ServerTraits& traits();
     const ServerTraits* knownTraits() const;
+    Framing framingOf(const ServerTraits* traits) const;
     std::string serverKey() const;
     Task<void> WaitForBucket();
     Task<std::string> Send(std::string command, std::optional<Framing> forced);
@@ -92,6 +93,7 @@ private:
     // Keyed by host and port; the bucket counts every request to that server, paced or not.
     std::map<std::string, ServerTraits> servers_;
     std::string framingKey_;  // the boxes, password included, under which a framing was found
+    ServerTraits* inFlight_ = nullptr;  // the server of the latest request, set before its window opens
     std::unique_ptr<Timer> paceTimer_;
     WaitQueue paceWaiters_;
     WaitQueue linkWaiters_;
