@@ -165,6 +165,26 @@ TEST_F(ServerKindsTest, AFoundFramingIsForgottenForAnotherServerOrPassword) {
     }
 }
 
+// Over a network whose delay varies, the server may see a fresh bucket's first request late
+// and the next ones quickly: the link counts that bucket from the first reply, and a paced run
+// loses no request.
+TEST_F(ServerKindsTest, APacedLinkCountsAFreshBucketFromItsFirstReply) {
+    PlayTheOpenSourceEngine();
+    w.link.UseFraming(Framing::RawLine);
+    w.link.SetPacing(true);
+    reactor.network().latencyMs = 300;
+    int sent = 0;
+    w.scope.spawn([](Watchdog& w, VirtualReactor& r, int& sent) -> Task<void> {
+        for (; sent < 50; ++sent) {
+            co_await w.link.SendRconCommand("cheats");
+            r.network().latencyMs = 1;
+        }
+    }(w, reactor, sent));
+    reactor.advance(60 * 1000);
+    EXPECT_EQ(sent, 50);
+    EXPECT_EQ(server.droppedRequests(), 0u);
+}
+
 // Our copy of the bucket takes a request exactly when the server does, at any spacing.
 TEST(RequestBucketCopy, AgreesWithTheServerRequestForRequest) {
     VirtualReactor reactor;
