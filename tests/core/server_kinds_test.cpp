@@ -174,9 +174,9 @@ TEST_F(ServerKindsTest, APacedLinkCountsAFreshBucketFromItsFirstReply) {
     w.link.SetPacing(true);
     reactor.network().latencyMs = 300;
     int sent = 0;
-    w.scope.spawn([](Watchdog& w, VirtualReactor& r, int& sent) -> Task<void> {
-        for (; sent < 50; ++sent) {
-            co_await w.link.SendRconCommand("cheats");
+    w.scope.spawn([](Watchdog& wd, VirtualReactor& r, int& count) -> Task<void> {
+        for (; count < 50; ++count) {
+            co_await wd.link.SendRconCommand("cheats");
             r.network().latencyMs = 1;
         }
     }(w, reactor, sent));
