@@ -43,7 +43,7 @@ public:
         // Every request reaches this endpoint, even while the server plays dead.
         endpoint_ = reactor_.network().bind({"127.0.0.1", VirtualSimServer::kDefaultPort},
                                             [this](const std::string& data, const Peer& from) {
-                                                CheckOneInFlight();
+                                                CheckRequest(data);
                                                 server_.receive(data, from);
                                             });
         server_.transmit = [this](const std::string& data, const Peer& to) { endpoint_->sendTo(data, to); };
@@ -67,10 +67,18 @@ public:
             CheckRecovery();
             ActAtRandom();
         }
-        // A last stretch without faults: monitoring must come back.
+        // A last stretch without faults: monitoring must come back. Then the operator closes
+        // the window some requests into a cycle.
         EndFaults();
         if (!Monitoring()) Start();
         reactor_.advance(8 * kMinute);
+        CheckRecovery();
+        if (!Monitoring()) Start();
+        closing_ = true;
+        stopAfterRequests_ = Between(1, 25);
+        reactor_.runUntil([this] { return closed_; }, 10 * kMinute);
+        if (!closed_) Violation("the window did not close");
+        reactor_.advance(kMinute);
         CheckRecovery();
         std::uint64_t h = 1469598103934665603ull;
         for (const auto& c : server_.received()) h = Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
@@ -161,6 +169,15 @@ private:
     void Stop(bool handler) {
         lastClickWasStop_ = true;
         releaseHealthy_ = !faulty_ && reactor_.nowMs() >= unsettledUntil_;
+        // Stopped while watching a server not yet released, it must be released.
+        if (Monitoring() && !releaseSent_ && releaseDueAt_ < 0) releaseDueAt_ = reactor_.nowMs() + 30 * kSecond;
+        if (closing_) {
+            w_.scope.spawn([](Watchdog& w, bool& closed) -> Task<void> {
+                co_await w.Shutdown();
+                closed = true;
+            }(w_, closed_));
+            return;
+        }
         if (handler) w_.monitoring.Command13_Click();
         else w_.form.Command13.click();
         // He starts again a little later.
@@ -170,7 +187,7 @@ private:
     void Start() {
         lastClickWasStop_ = false;
         if (!w_.Timer3->isActive()) {
-            released_ = false;
+            released_ = releaseSent_ = false;
             healthySince_ = faulty_ ? -1 : reactor_.nowMs();
             lastListing_ = -1;
         }
@@ -220,9 +237,13 @@ private:
     }
 
     // Once the faults stop, a listing must come within one scan period (3 minutes) and the
-    // cycles' own time.
+    // cycles' own time; a Stop while monitoring releases the server within half a minute.
     void CheckRecovery() {
         CheckEngineState();
+        if (releaseDueAt_ >= 0 && reactor_.nowMs() > releaseDueAt_) {
+            Violation("a Stop while monitoring released nothing");
+            releaseDueAt_ = -1;
+        }
         if (!Monitoring() || lastListing_ >= healthySince_) healthySince_ = -1;
         if (faulty_ || healthySince_ < 0) return;
         if (reactor_.nowMs() - healthySince_ > 3 * kMinute + 2 * kMinute) {
@@ -231,10 +252,15 @@ private:
         }
     }
 
-    void CheckOneInFlight() {
+    // One request in flight at a time; the release's last command is noted.
+    void CheckRequest(const std::string& datagram) {
         if (result_.requests++ > 0 && reactor_.nowMs() - lastSend_ < RconLink::kReplyWindowMs)
             Violation("two requests in flight: sends at " + std::to_string(lastSend_) + " and now");
         lastSend_ = reactor_.nowMs();
+        if (datagram.ends_with(" set resetvalue 0")) {
+            releaseSent_ = true;
+            releaseDueAt_ = -1;
+        }
     }
 
     void Instrument() {
@@ -356,6 +382,9 @@ private:
     Button* pendingClick_ = nullptr;
     int stopAfterRequests_ = 0;
     bool released_ = false, releaseHealthy_ = false, lastClickWasStop_ = false;
+    bool releaseSent_ = false;  // since the last Start
+    std::int64_t releaseDueAt_ = -1;
+    bool closing_ = false, closed_ = false;
     int disturbances_ = 0;
     std::int64_t unsettledUntil_ = 0;
 };
