@@ -152,8 +152,8 @@ TEST_F(ListFilesTest, SaveWritesEachTableInDisplayOrderByteForByte) {
     AddWarning(warnings, calendar, "10.0.0.2", "Zed", "spam");
     AddWarning(warnings, calendar, "10.0.0.1", "Amy", "camping");
     warnings.headerClick(1);  // by name: Amy, Zed
-    AddBan(bans, calendar, "10.0.0.3", "Bob", "aimbot", 7);
     AddBan(bans, calendar, "10.0.0.4", "Cy", "wallhack", std::nullopt);
+    AddBan(bans, calendar, "10.0.0.3", "Bob", "aimbot", 7);  // takes its place by address
     EXPECT_TRUE(Save().empty());
 
     EXPECT_EQ(ReadFile(dir / "warnings.lst"),

@@ -248,6 +248,9 @@ TEST_F(MonitoringTest, StopAnEditedConnectionOrClosingReleasesTheServerOnlyWhile
     reactor.runUntil([&] { return w.form.Command1.enabled(); });
     EXPECT_EQ(Received(), (Commands{"set sv_vorstel 0", "set nextmap \"\"", "set resetvalue 0"}));
     EXPECT_EQ(w.form.Label23.caption(), "Cheats: ?");
+    for (const char* icon :
+         {"Image1(0)", "Image1(1)", "Image2", "Image3(0)", "Image3(1)", "Image4(0)", "Image4(1)", "Image5"})
+        EXPECT_FALSE(w.form.find(icon)->visible()) << icon;
     EXPECT_EQ(w.form.scanpro.value(), 0);
     reactor.advance(100000);
     EXPECT_TRUE(Received().empty());
@@ -305,13 +308,13 @@ TEST_F(SpearheadTest, TheWarmUpFollowsTheServerAndTheSettings) {
 }
 
 TEST_F(MonitoringTest, UnusableIntervalsFallBackAndTheOperatorIsToldOnce) {
-    w.form.txtMin.setText("often");
+    w.form.txtMin.setText("547");  // the progress bar's range counts seconds in 16 bits
     w.form.MinPolt.setText("99999");
     WarmUp();
     EXPECT_EQ(w.form.scanpro.max(), 180);
     EXPECT_EQ(w.form.kickpro.max(), 45);
     const auto& out = w.form.txtOutput.text();
-    EXPECT_NE(out.find("Scan interval \"often\" is not a usable number; using 3 minutes."), std::string::npos);
+    EXPECT_NE(out.find("Scan interval \"547\" is not a usable number; using 3 minutes."), std::string::npos);
     EXPECT_NE(out.find("Patrol interval \"99999\""), std::string::npos);
     const auto size = out.size();
     reactor.advance(200);

@@ -235,17 +235,23 @@ TEST_F(ActionsTest, KickAndBanTheSelectedPlayerButNothingWithoutOneOrWithUnusabl
 }
 
 TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {
-    AddPenalty(w.form.Warnings, {"1.1.1.1", "W", "r", "2026-01-01", ""});
-    AddPenalty(w.form.Warnings, {"1.1.1.1", "W", "s", "2026-01-02", ""});
-    w.form.Warnings.rowClick(1);
-    w.form.Command14.click();
-    EXPECT_EQ(w.form.Warnings.rowCount(), 1u) << "the other warning stays";
-    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).Reason, "Admin. Ban");
-    EXPECT_FALSE(w.form.Command14.visible());
-    w.form.Warnings.rowClick(0);
-    w.form.Command11.click();
-    EXPECT_EQ(w.form.Warnings.rowCount(), 0u);
-    EXPECT_FALSE(w.form.Command11.visible() || w.form.Command14.visible());
+    auto& f = w.form;
+    for (auto [table, remove, convert] :
+         {std::tuple{&f.Warnings, &f.Command11, &f.Command14}, {&f.Kicks, &f.Command10, &f.Command15}}) {
+        SCOPED_TRACE(table->name());
+        AddPenalty(*table, {"1.1.1.1", "W", "r", "2026-01-01", ""});
+        AddPenalty(*table, {"1.1.1.1", "W", "s", "2026-01-02", ""});
+        table->rowClick(1);
+        convert->click();
+        EXPECT_EQ(table->rowCount(), 1u) << "the other row stays";
+        EXPECT_EQ(PenaltyAt(f.Bans, 0).Reason, "Admin. Ban");
+        EXPECT_FALSE(convert->visible());
+        table->rowClick(0);
+        remove->click();
+        EXPECT_EQ(table->rowCount(), 0u);
+        EXPECT_FALSE(remove->visible() || convert->visible());
+    }
+    f.Bans.removeAtIndex(1);  // one of the two bans made, to widen
 
     w.form.Bans.rowClick(0);
     w.form.Command8.click();

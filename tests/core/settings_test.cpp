@@ -61,6 +61,17 @@ protected:
 
 TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlaceAndASavedFileLoadsBack) {
     ASSERT_EQ(kDefaults.size(), 73u);
+    // Each penalty row's Warning, Kick, Ban and days, as the window lays them out.
+    std::string rows;
+    for (int r = 0; r < 9; ++r) {
+        const auto p = w.form.Penalty(static_cast<PenaltyRow>(r));
+        for (const Element* e : std::initializer_list<const Element*>{p.Warning, p.Kick, p.Ban, p.Days}) rows += e->name();
+    }
+    EXPECT_EQ(rows, "Option5(0)Option3(0)Option4(0)Text3(7)Option5(1)Option3(1)Option4(1)Text3(1)"
+                    "Option5(2)Option3(2)Option4(2)Text3(3)Option5(3)Option3(4)Option4(4)Text3(8)"
+                    "Option5(4)Option3(5)Option4(5)Text3(9)Option5(5)Option3(6)Option4(6)Text3(10)"
+                    "Option5(8)Option3(8)Option4(8)Text3(4)Option5(6)Option3(3)Option4(3)Text3(0)"
+                    "Option5(7)Option3(7)Option4(7)Text3(2)");
     w.Startup();
     EXPECT_FALSE(std::filesystem::exists(dir / "rconvorstel.ini"));
     EXPECT_FALSE(w.form.Alert1.enabled());
@@ -91,6 +102,7 @@ TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlaceAndASavedFileLoadsB
     w.form.Option2.setValue(true);
     w.form.Check3.setValue(0);
     w.form.Check2.setValue(1);
+    EXPECT_TRUE(w.form.Text7.enabled()) << "the ping kick's message with its box";
     w.form.Alert7.setText(std::string("a") + S + "b\r\nc");  // text boxes never hold the separators
     EXPECT_EQ(w.form.Alert7.text(), "abc");
     ASSERT_TRUE(SaveSettings(w.form, dir.path()));
