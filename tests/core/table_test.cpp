@@ -43,16 +43,18 @@ void SortedColumns(Table& t, std::size_t columns = 2) {
 // ---- rows ----
 
 TEST(TableRowsTest, CellsOfAnyLengthAndByteComeBackAsGiven) {
-    const std::string longName(300, 'n');            // a length that takes two bytes to note
+    // The first lengths that take two and three bytes to note.
+    const std::string longName(128, 'n'), longReason(16384, 'r');
     const std::string bytes("a\0\x02\xff\r\n", 6);  // nothing in a cell is special
     Table t("Bans");
-    t.addRow({"1.2.3.4", longName, "", bytes});
+    t.addRow({"1.2.3.4", longName, longReason, bytes});
     TableRow copy = t.rowAtIndex(0);
-    EXPECT_EQ(copy.cells(), (std::vector<std::string>{"1.2.3.4", longName, "", bytes}));
+    EXPECT_EQ(copy.cells(), (std::vector<std::string>{"1.2.3.4", longName, longReason, bytes}));
     EXPECT_EQ(copy.cell(4), "") << "a column the row has no cell for";
 
     t.setCell(0, 6, "late");
     t.setCell(0, 1, "short");
+    t.setCell(0, 2, "");
     EXPECT_EQ(t.rowAtIndex(0).cells(), (std::vector<std::string>{"1.2.3.4", "short", "", bytes, "", "", "late"}));
     EXPECT_EQ(copy.cell(1), longName) << "a copy keeps its own cells";
 }
