@@ -253,22 +253,22 @@ TEST_F(ActionsTest, PenaltyRowsAreRemovedConvertedAndWidened) {
     }
     f.Bans.removeAtIndex(1);  // one of the two bans made, to widen
 
-    w.form.Bans.rowClick(0);
-    w.form.Command8.click();
-    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).IP, "1.1.1.xxx");
-    w.form.Bans.rowClick(0);
-    w.form.Command9.click();
-    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).IP, "1.1.xxx.xxx");
-    w.form.Bans.rowClick(0);
-    w.form.Command8.click();
-    EXPECT_EQ(PenaltyAt(w.form.Bans, 0).IP, "1.1.xxx.xxx");
+    f.Bans.rowClick(0);
+    f.Command8.click();
+    EXPECT_EQ(PenaltyAt(f.Bans, 0).IP, "1.1.1.xxx");
+    f.Bans.rowClick(0);
+    f.Command9.click();
+    EXPECT_EQ(PenaltyAt(f.Bans, 0).IP, "1.1.xxx.xxx");
+    f.Bans.rowClick(0);
+    f.Command8.click();
+    EXPECT_EQ(PenaltyAt(f.Bans, 0).IP, "1.1.xxx.xxx");
 
-    AddPenalty(w.form.Bans, {"localhost", "L", "r", "2026-01-01", ""});
-    w.form.Bans.rowClick(*w.form.Bans.indexOf(w.form.Bans.rowAtIndex(1).id));
-    w.form.Command9.click();
+    AddPenalty(f.Bans, {"localhost", "L", "r", "2026-01-01", ""});
+    f.Bans.rowClick(*f.Bans.indexOf(f.Bans.rowAtIndex(1).id));
+    f.Command9.click();
     EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Ban Provider not made"}));
-    w.form.Command7.click();
-    EXPECT_EQ(w.form.Bans.rowCount(), 1u);
+    f.Command7.click();
+    EXPECT_EQ(f.Bans.rowCount(), 1u);
     EXPECT_TRUE(Run().empty()) << "the tables' buttons send nothing";
 }
 

@@ -382,7 +382,7 @@ private:
     Button* pendingClick_ = nullptr;
     int stopAfterRequests_ = 0;
     bool released_ = false, releaseHealthy_ = false, lastClickWasStop_ = false;
-    bool releaseSent_ = false;  // since the last Start
+    bool releaseSent_ = false;  // since the last Start, heard by the server or lost on the way
     std::int64_t releaseDueAt_ = -1;
     bool closing_ = false, closed_ = false;
     int disturbances_ = 0;
