@@ -191,7 +191,7 @@ TEST_F(ScanTest, SuspiciousSkinsAnswerToTheirBoxAndOnlyTheFirstMatchIsReported) 
 }
 
 TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
-    std::ofstream(dir / "reserved.txt", std::ios::binary) << "allied_airborne\r\nallied_pilot\r\ngerman_wehrmacht_soldier\r\n";
+    std::ofstream(dir / "reserved.txt", std::ios::binary) << "allied_airborne \r\nallied_pilot\r\ngerman_wehrmacht_soldier\r\n";
     server.addPlayer(PlayerWith("[MyClan]Boss", "1.1.1.1:1", {{"password", "MyWord"}}));  // both marks: nothing
     server.addPlayer(PlayerWith("Sneaky", "2.2.2.2:1", {{"password", "myword"}}));        // password only
     server.addPlayer(HonestPlayer("[myclan]Lazy", "3.3.3.3:1"));                         // tag only
@@ -201,11 +201,11 @@ TEST_F(ScanTest, PrivateSlotsAndReservedSkins) {
     const auto sent = ScanOnce();
     EXPECT_EQ(sent, (Commands{"dumpuser \"[MyClan]Boss", "dumpuser \"Sneaky",
                               "say Warning: Public client using private slot. Player: Sneaky",
-                              "say Warning: Public client using reserved skin. Player: Sneaky Skin: allied_airborne",
+                              "say Warning: Public client using reserved skin. Player: Sneaky Skin: allied_airborne ",
                               "clientkick 1", "dumpuser \"[myclan]Lazy",
                               "say Warning: Public slot used by private player. Player: [myclan]Lazy",
                               "dumpuser \"Public",
-                              "say Warning: Public client using reserved skin. Player: Public Skin: allied_airborne",
+                              "say Warning: Public client using reserved skin. Player: Public Skin: allied_airborne ",
                               "clientkick 3"}));
     EXPECT_EQ(w.form.Warnings.rowCount(), 2u);
     EXPECT_EQ(w.form.Kicks.rowCount(), 2u);
