@@ -8,10 +8,15 @@ endif()
 # AddressSanitizer doubles the cost of an execution. A build without it fuzzes twice as fast;
 # scripts/fuzz --fast fuzzes there and then replays every input it kept under it.
 option(VORSTEL_FUZZ_ASAN "Fuzz targets with AddressSanitizer (off only for scripts/fuzz --fast)" ON)
+# The fast build also leaves integer comparisons untraced. Tracing them cost up to a fifth of
+# an execution; ten minutes from the seeds reached the same coverage without it, as comparisons
+# of text still reach libFuzzer through its memcmp interceptors. The full build keeps them, so
+# the long runs of the two builds search differently.
 if(VORSTEL_FUZZ_ASAN)
   set(vorstel_fuzz_sanitizers address,undefined)
 else()
   set(vorstel_fuzz_sanitizers undefined)
+  add_compile_options(-fno-sanitize-coverage=trace-cmp)
 endif()
 # Without UBSan's "function" check: clang 14 cannot emit its prologue data for the split
 # parts of a coroutine ("Cannot represent a difference across sections"), and the core is
