@@ -119,7 +119,6 @@ public:
 
     // Runs `action` at virtual time atMs (at once when that has passed).
     void at(std::int64_t atMs, std::function<void(SimServer&)> action);
-    std::int64_t startedAtMs() const { return startedAtMs_; }
 
     const Variants& variants() const { return variants_; }
     void setVariants(const Variants& v);

@@ -277,12 +277,6 @@ void Table::clear() {
     if (selectionLost) notify(Property::Selection);
 }
 
-void Table::selectIndex(std::size_t index) {
-    if (index < rows_.size()) setSelected(index);
-}
-
-void Table::clearSelection() { setSelected(std::nullopt); }
-
 void Table::rowClick(std::size_t index) {
     if (!enabled() || index >= rows_.size()) return;
     setSelected(index);

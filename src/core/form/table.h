@@ -104,7 +104,6 @@ public:
     const std::vector<TableRow>& rows() const { return rows_; }
     std::size_t rowCount() const { return rows_.size(); }
     const TableRow& rowAtIndex(std::size_t index) const { return rows_.at(index); }
-    const TableRow& rowAtPosition(std::size_t position) const { return rows_.at(position - 1); }
     std::optional<std::size_t> indexOf(RowId id) const;
 
     // Adds a row at its sorted place (after rows equal to it), or at the end when unsorted.
@@ -115,7 +114,6 @@ public:
     void addRows(std::vector<TableRow> rows);
     // Each returns false, changing nothing, when there is no such row.
     bool removeAtIndex(std::size_t index);
-    bool removeAtPosition(std::size_t position) { return position >= 1 && removeAtIndex(position - 1); }
     bool removeRow(RowId id);
     // Sets one cell; a new text in the sort column moves the row to its sorted place.
     bool setCell(std::size_t index, std::size_t column, std::string text);
@@ -125,9 +123,6 @@ public:
     std::optional<std::size_t> selectedIndex() const { return selected_; }
     std::size_t selectedPosition() const { return selected_ ? *selected_ + 1 : 0; }  // 0: none
     const TableRow* selectedRow() const { return selected_ ? &rows_[*selected_] : nullptr; }
-    // Selects without running the click reaction.
-    void selectIndex(std::size_t index);
-    void clearSelection();
     // The operator clicked a row: it becomes the selected row and onRowClick runs.
     void rowClick(std::size_t index);
     std::function<void()> onRowClick;

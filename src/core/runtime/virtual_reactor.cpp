@@ -182,7 +182,6 @@ std::optional<std::string> VirtualNetwork::resolve(const std::string& host) {
 void VirtualNetwork::deliver(const Peer& from, const Peer& to, const std::string& data) {
     auto host = resolve(to.host);
     if (!host || to.port <= 0 || to.port > 65535) return;
-    ++sent_;
     const std::string target = key(Peer{*host, to.port});
     reactor_.schedule(reactor_.nowMs() + latencyMs, [this, target, from, data] {
         // Looked up on arrival: a socket closed in the meantime never sees the datagram.

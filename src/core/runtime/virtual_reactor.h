@@ -40,7 +40,6 @@ public:
     // Runs until `done` holds or no event is left; false if it gave up first.
     bool runUntil(const std::function<bool()>& done, std::int64_t limitMs = 24LL * 3600 * 1000);
 
-    std::size_t pendingEvents() const noexcept { return events_.size(); }
     VirtualNetwork& network() { return *network_; }
 
 private:
@@ -100,7 +99,6 @@ public:
     int nextEphemeralPort() { return ephemeral_ < 65535 ? ephemeral_++ : (ephemeral_ = 49152); }
     void attach(const Peer& address, Receiver* receiver) { bound_[key(address)] = receiver; }
     void detach(const Peer& address, Receiver* receiver);
-    std::uint64_t datagramsSent() const noexcept { return sent_; }
 
 private:
     static std::string key(const Peer& p) { return p.host + ":" + std::to_string(p.port); }
@@ -108,7 +106,6 @@ private:
     VirtualReactor& reactor_;
     std::map<std::string, Receiver*> bound_;
     int ephemeral_ = 49152;
-    std::uint64_t sent_ = 0;
 };
 
 }  // namespace vorstel
