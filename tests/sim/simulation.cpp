@@ -6,6 +6,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <string_view>
 
 #include "penalties/patrol.h"
 #include "penalties/penalty_tables.h"
@@ -20,6 +21,9 @@ namespace {
 constexpr std::int64_t kSecond = 1000, kMinute = 60 * kSecond;
 constexpr const char* kScan = "scan";
 constexpr const char* kPatrol = "patrol";
+// The release's last command. The warm-up ends with "set resetvalue hacked" while the
+// modified-binaries box is on, and the simulation never turns it off.
+constexpr std::string_view kReleaseEnd = "set resetvalue 0";
 
 // Odd seeds watch a Spearhead server, where names with blanks bring the patrol's pause.
 Scenario ServerFor(std::uint64_t seed) {
@@ -203,7 +207,7 @@ private:
         if (released_) Violation("\"" + c.line + "\" sent after the release");
         const auto& sent = server_.received();
         // A Start clicked while the release was still going counts from then on.
-        if (lastClickWasStop_ && c.line == "set resetvalue 0" && sent.size() >= 3 &&
+        if (lastClickWasStop_ && c.line == kReleaseEnd && sent.size() >= 3 &&
             sent[sent.size() - 3].line == "set sv_vorstel 0" && w_.form.Label21.caption() == "Server not running!!")
             released_ = true;
     }
@@ -257,7 +261,7 @@ private:
         if (result_.requests++ > 0 && reactor_.nowMs() - lastSend_ < RconLink::kReplyWindowMs)
             Violation("two requests in flight: sends at " + std::to_string(lastSend_) + " and now");
         lastSend_ = reactor_.nowMs();
-        if (datagram.ends_with(" set resetvalue 0")) {
+        if (datagram.ends_with(kReleaseEnd)) {
             releaseSent_ = true;
             releaseDueAt_ = -1;
         }
