@@ -77,15 +77,9 @@ private:
     std::unique_ptr<VirtualNetwork::Endpoint> endpoint_;
 };
 
-// The working directory of the whole run, with the skin lists; removed when the process ends.
-inline const std::filesystem::path& SkinnedRunDirectory() {
+// The working directory of the whole run, empty; removed when the process ends.
+inline const std::filesystem::path& RunDirectory() {
     static const test::TempDir run;
-    static const bool written = [] {
-        std::ofstream(run / kSkinsFile, std::ios::binary) << "tiedie\r\n allied_glow \r\nGerman_Shiny\r\n\r\n";
-        std::ofstream(run / kReservedFile, std::ios::binary) << "allied_vip\r\n";
-        return true;
-    }();
-    (void)written;
     return run.path();
 }
 
@@ -93,8 +87,8 @@ inline const std::filesystem::path& SkinnedRunDirectory() {
 // Every cheat box and both private checks are on, names are passed to the companion mod, a
 // warning, a timed ban and the default kicks are the penalties, warnings escalate too, the
 // high-ping kick comes after a second patrol, and two ban rows wait for the patrol. A task that
-// ends with an exception is a failure. No traffic log: nobody reads it here, and writing it
-// cost more than the exchange itself.
+// ends with an exception is a failure. No traffic log and no detection log: nobody reads them
+// here, and writing them cost more than the exchange itself.
 //
 // Input: a first part (`head`), then at most `maxReplies` reply datagrams, NUL-separated.
 struct FuzzedWatchdog {
@@ -112,9 +106,10 @@ private:
     explicit FuzzedWatchdog(std::vector<std::string> parts)
         : head(std::move(parts[0])),
           server(reactor, {std::make_move_iterator(parts.begin() + 1), std::make_move_iterator(parts.end())}),
-          w({reactor, desktop, dialogs, calendar}, SkinnedRunDirectory()) {
+          w({reactor, desktop, dialogs, calendar}, RunDirectory()) {
         calendar.current = {2026, 12, 5, 21, 7, 0};
         w.traffic = TrafficLog({});
+        w.detections = DetectionLog({}, calendar);
         w.scope.setErrorHandler([](std::exception_ptr error) {
             try {
                 std::rethrow_exception(error);
@@ -124,6 +119,12 @@ private:
             std::abort();
         });
         w.Startup();
+        // The skin lists as if read from their files at start-up. With no files to re-read, every
+        // scan keeps them, and an execution opens no file.
+        w.SuspiciousSkins = {"tiedie", " allied_glow ", "German_Shiny", ""};
+        w.SuspiciousSkinCount = 4;
+        w.ReservedSkins = {"allied_vip"};
+        w.ReservedSkinCount = 1;
         auto& f = w.form;
         f.Logea.setValue(0);
         for (auto& box : f.Cheats) box.setValue(1);

@@ -30,8 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     w.form.txtMin.setText("1");
     w.form.MinPolt.setText("20");
     ApplySettings(w.form, fuzzed.head.substr(0, fuzzed.head.find('\r')));
-    // The settings may turn the detection log on: each input starts it afresh.
-    w.detections.Empty();
 
     w.form.Command1.click();
     reactor.runUntil([&] { return fuzzed.server.requests() >= kMaxRequests; }, kMonitoredMs);

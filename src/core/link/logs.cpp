@@ -32,11 +32,14 @@ void TrafficLog::WriteRequest(const std::string& command) { Write("Rcon request:
 void TrafficLog::WriteReply(const std::string& reply) { Write("Rcon output:", reply); }
 
 void DetectionLog::Append(const std::string& message) {
-    const auto now = calendar_.now();
+    if (file_.empty()) return;
+    const auto now = calendar_->now();
     std::ofstream out(file_, std::ios::binary | std::ios::app);
     out << now.date() << ' ' << now.time() << ' ' << message << kLineEnd;
 }
 
-void DetectionLog::Empty() { std::ofstream(file_, std::ios::binary | std::ios::trunc); }
+void DetectionLog::Empty() {
+    if (!file_.empty()) std::ofstream(file_, std::ios::binary | std::ios::trunc);
+}
 
 }  // namespace vorstel

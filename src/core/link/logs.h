@@ -31,7 +31,8 @@ private:
 
 class DetectionLog {
 public:
-    DetectionLog(std::filesystem::path file, const Calendar& calendar) : file_(std::move(file)), calendar_(calendar) {}
+    // An empty path keeps no log.
+    DetectionLog(std::filesystem::path file, const Calendar& calendar) : file_(std::move(file)), calendar_(&calendar) {}
 
     // "<date> <time> <message>" CR LF, appended; the file is created when missing.
     void Append(const std::string& message);
@@ -42,7 +43,7 @@ public:
 
 private:
     std::filesystem::path file_;
-    const Calendar& calendar_;
+    const Calendar* calendar_;
 };
 
 }  // namespace vorstel
