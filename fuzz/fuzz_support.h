@@ -119,8 +119,8 @@ private:
             std::abort();
         });
         w.Startup();
-        // The skin lists as if read from their files at start-up. With no files to re-read, every
-        // scan keeps them, and an execution opens no file.
+        // The skin lists as if read from their files at start-up. A scan's re-read finds no file
+        // in the empty run directory and keeps them: two failed opens instead of two files read.
         w.SuspiciousSkins = {"tiedie", " allied_glow ", "German_Shiny", ""};
         w.SuspiciousSkinCount = 4;
         w.ReservedSkins = {"allied_vip"};
