@@ -122,9 +122,9 @@ private:
         // The skin lists as if read from their files at start-up. A scan's re-read finds no file
         // in the empty run directory and keeps them: two failed opens instead of two files read.
         w.SuspiciousSkins = {"tiedie", " allied_glow ", "German_Shiny", ""};
-        w.SuspiciousSkinCount = 4;
+        w.SuspiciousSkinCount = static_cast<int>(w.SuspiciousSkins.size());
         w.ReservedSkins = {"allied_vip"};
-        w.ReservedSkinCount = 1;
+        w.ReservedSkinCount = static_cast<int>(w.ReservedSkins.size());
         auto& f = w.form;
         f.Logea.setValue(0);
         for (auto& box : f.Cheats) box.setValue(1);

@@ -23,7 +23,8 @@ constexpr const char* kScan = "scan";
 constexpr const char* kPatrol = "patrol";
 // The release's last command. The warm-up ends with "set resetvalue hacked" while the
 // modified-binaries box is on, and the simulation never turns it off.
-constexpr std::string_view kReleaseEnd = "set resetvalue 0";
+constexpr std::string_view kReleaseEndInDatagram = " set resetvalue 0";
+constexpr std::string_view kReleaseEnd = kReleaseEndInDatagram.substr(1);
 
 // Odd seeds watch a Spearhead server, where names with blanks bring the patrol's pause.
 Scenario ServerFor(std::uint64_t seed) {
@@ -261,7 +262,7 @@ private:
         if (result_.requests++ > 0 && reactor_.nowMs() - lastSend_ < RconLink::kReplyWindowMs)
             Violation("two requests in flight: sends at " + std::to_string(lastSend_) + " and now");
         lastSend_ = reactor_.nowMs();
-        if (datagram.ends_with(kReleaseEnd)) {
+        if (datagram.ends_with(kReleaseEndInDatagram)) {
             releaseSent_ = true;
             releaseDueAt_ = -1;
         }
