@@ -156,13 +156,12 @@ VirtualNetwork::Endpoint::Endpoint(VirtualNetwork& net, Peer address, Receiver r
 
 VirtualNetwork::Endpoint::~Endpoint() { net_.detach(address_, &receiver_); }
 
-void VirtualNetwork::detach(const Peer& address, Receiver* receiver) {
-    auto it = bound_.find(key(address));
-    if (it != bound_.end() && it->second == receiver) bound_.erase(it);
-}
-
-std::optional<std::string> VirtualNetwork::resolve(const std::string& host) {
-    if (host == "localhost") return std::string("127.0.0.1");
+namespace {
+// A dotted address's four bytes, or those of "localhost".
+std::optional<std::uint32_t> ParseHost(const std::string& host) {
+    if (!host.empty() && (host[0] < '0' || host[0] > '9'))
+        return host == "localhost" ? std::optional<std::uint32_t>(0x7F000001) : std::nullopt;
+    std::uint32_t address = 0;
     int parts = 0, digits = 0, value = 0;
     for (char c : host) {
         if (c >= '0' && c <= '9') {
@@ -170,20 +169,43 @@ std::optional<std::string> VirtualNetwork::resolve(const std::string& host) {
             if (++digits > 3 || value > 255) return std::nullopt;
         } else if (c == '.' && digits > 0) {
             ++parts;
+            address = address << 8 | static_cast<std::uint32_t>(value);
             digits = value = 0;
         } else {
             return std::nullopt;
         }
     }
     if (parts != 3 || digits == 0) return std::nullopt;
-    return host;
+    return address << 8 | static_cast<std::uint32_t>(value);
+}
+}  // namespace
+
+std::optional<VirtualNetwork::Key> VirtualNetwork::key(const Peer& p) {
+    const auto host = ParseHost(p.host);
+    if (!host || p.port <= 0 || p.port > 65535) return std::nullopt;
+    return Key{*host} << 16 | static_cast<Key>(p.port);
+}
+
+void VirtualNetwork::attach(const Peer& address, Receiver* receiver) {
+    if (const auto k = key(address)) bound_[*k] = receiver;
+}
+
+void VirtualNetwork::detach(const Peer& address, Receiver* receiver) {
+    const auto k = key(address);
+    if (!k) return;
+    auto it = bound_.find(*k);
+    if (it != bound_.end() && it->second == receiver) bound_.erase(it);
+}
+
+std::optional<std::string> VirtualNetwork::resolve(const std::string& host) {
+    if (!ParseHost(host)) return std::nullopt;
+    return host == "localhost" ? std::string("127.0.0.1") : host;
 }
 
 void VirtualNetwork::deliver(const Peer& from, const Peer& to, const std::string& data) {
-    auto host = resolve(to.host);
-    if (!host || to.port <= 0 || to.port > 65535) return;
-    const std::string target = key(Peer{*host, to.port});
-    reactor_.schedule(reactor_.nowMs() + latencyMs, [this, target, from, data] {
+    const auto target = key(to);
+    if (!target) return;
+    reactor_.schedule(reactor_.nowMs() + latencyMs, [this, target = *target, from, data] {
         // Looked up on arrival: a socket closed in the meantime never sees the datagram.
         auto it = bound_.find(target);
         if (it != bound_.end()) (*it->second)(data, from);

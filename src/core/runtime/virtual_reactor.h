@@ -97,14 +97,18 @@ public:
 
     // Client sockets take ephemeral ports from here.
     int nextEphemeralPort() { return ephemeral_ < 65535 ? ephemeral_++ : (ephemeral_ = 49152); }
-    void attach(const Peer& address, Receiver* receiver) { bound_[key(address)] = receiver; }
+    // An address that does not resolve can be bound, but nothing ever reaches it.
+    void attach(const Peer& address, Receiver* receiver);
     void detach(const Peer& address, Receiver* receiver);
 
 private:
-    static std::string key(const Peer& p) { return p.host + ":" + std::to_string(p.port); }
+    // The resolved host's four bytes and the port, as one number: no text is built or compared
+    // for each datagram.
+    using Key = std::uint64_t;
+    static std::optional<Key> key(const Peer& p);
 
     VirtualReactor& reactor_;
-    std::map<std::string, Receiver*> bound_;
+    std::map<Key, Receiver*> bound_;
     int ephemeral_ = 49152;
 };
 
