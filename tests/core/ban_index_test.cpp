@@ -86,9 +86,6 @@ TEST(BanIndexTest, GivesTheRowsOfThePlainWalkInItsOrderWhateverChangesDuringTheW
         for (int i = r.below(40); i > 0; --i) Edit(bans, r);
         for (int player = 0; player < 5; ++player) {
             const std::string address = r.below(6) ? r.address() : "127.0.0.1";
-            std::size_t exact = 0;
-            for (const auto& row : bans.rows()) exact += row.cell(0) == address;
-            EXPECT_EQ(index.rowsWithAddress(address).size(), exact) << "seed " << seed;
             BanWalk walk(index, address);
             PlainWalk plain(bans, address);
             const bool edits = seed % 2 == 0;
