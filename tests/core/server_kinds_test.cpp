@@ -115,7 +115,6 @@ TEST_F(ServerKindsTest, AHeldMarkerOnTheOpenSourceEngineIsAskedAboutNotCleared) 
     reactor.advance(5000);
     EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Already Monitored!"}));
     EXPECT_EQ(server.commands(), (std::vector<std::string>{"myWord sv_vorstel", "myWord version", "version", "sv_vorstel"}));
-    EXPECT_EQ(*server.cvar("sv_vorstel"), "1");
     // Stopped; the next Start frames right away.
     server.clearReceived();
     dialogs.answers = {MessageAnswer::Yes};
@@ -131,7 +130,6 @@ TEST_F(ServerKindsTest, AShutdownDuringTheFramingProbeEndsIt) {
     w.Startup();
     w.form.Command1.click();
     reactor.runUntil([&] { return server.commands().size() == 2; }, 5000);
-    ASSERT_EQ(server.commands().back(), "myWord version");
     w.scope.spawn(w.Shutdown());
     reactor.advance(10 * 1000);
     EXPECT_EQ(server.commands(), (std::vector<std::string>{"myWord sv_vorstel", "myWord version", "myWord set sv_vorstel 0",
