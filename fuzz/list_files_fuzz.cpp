@@ -23,15 +23,7 @@ struct Tables {
         SetUpBansTable(bans);
     }
     PenaltyTables all() { return {warnings, kicks, bans}; }
-    std::vector<Rows> rows() const {
-        std::vector<Rows> out;
-        for (const Table* t : {&warnings, &kicks, &bans}) {
-            Rows r;
-            for (const auto& row : t->rows()) r.push_back(row.cells());
-            out.push_back(std::move(r));
-        }
-        return out;
-    }
+    std::vector<Rows> rows() const { return {test::Rows(warnings), test::Rows(kicks), test::Rows(bans)}; }
     Table warnings{"ListView2"}, kicks{"ListView3"}, bans{"ListView4"};
 };
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "form/table.h"
 #include "runtime/calendar.h"
 #include "runtime/desktop.h"
 #include "runtime/dialogs.h"
@@ -82,6 +83,19 @@ inline std::string ReadFile(const std::filesystem::path& p) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+// Every row's cells, in the table's order.
+inline std::vector<std::vector<std::string>> Rows(const Table& t) {
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& r : t.rows()) rows.push_back(r.cells());
+    return rows;
+}
+
+// FNV-1a, folding texts into one number: a whole trace compared at once.
+inline std::uint64_t Fnv(std::uint64_t h, const std::string& s) {
+    for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
+    return h;
 }
 
 // What a watchdog runs on in a test: virtual time, a recording desktop, scripted message boxes,

@@ -34,13 +34,6 @@ protected:
     explicit WatchdogTest(const std::string& scenario = "") : Rig(scenario) {}
 };
 
-// Every row's cells, in the table's order.
-inline std::vector<std::vector<std::string>> Rows(const Table& t) {
-    std::vector<std::vector<std::string>> rows;
-    for (const auto& r : t.rows()) rows.push_back(r.cells());
-    return rows;
-}
-
 // A listed player with the client variables of an honest game: nothing in them fires.
 inline sim::Player HonestPlayer(std::string name, std::string address, int ping = 50) {
     sim::Player p;

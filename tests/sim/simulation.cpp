@@ -33,11 +33,6 @@ Scenario ServerFor(std::uint64_t seed) {
     return s;
 }
 
-std::uint64_t Fnv(std::uint64_t h, const std::string& s) {
-    for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
-    return h;
-}
-
 class Simulation {
 public:
     explicit Simulation(const SimulationOptions& o)
@@ -86,10 +81,10 @@ public:
         reactor_.advance(kMinute);
         CheckRecovery();
         std::uint64_t h = 1469598103934665603ull;
-        for (const auto& c : server_.received()) h = Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
+        for (const auto& c : server_.received()) h = test::Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
         for (const auto* t : {&w_.form.Warnings, &w_.form.Kicks, &w_.form.Bans})
             for (const auto& r : t->rows())
-                for (const auto& cell : r.cells()) h = Fnv(h, cell + "|");
+                for (const auto& cell : r.cells()) h = test::Fnv(h, cell + "|");
         result_.traceHash = h;
         return result_;
     }
