@@ -62,7 +62,6 @@ protected:
 };
 
 TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlaceAndASavedFileLoadsBack) {
-    ASSERT_EQ(kDefaults.size(), 73u);
     // Each penalty row's Warning, Kick, Ban and days, as the window lays them out.
     std::string rows;
     for (int r = 0; r < 9; ++r) {
@@ -278,21 +277,18 @@ TEST(NumberBoxes, TakeWholeNumbersAndRoundFractionsHalfToEven) {
         {"1e3", {}}, {"7 days", {}}, {"0x10", {}}, {"1 000", {}},
     };
     for (const auto& [text, value] : cases) EXPECT_EQ(ParseWholeNumber(text), value) << '"' << text << '"';
-    EXPECT_EQ(ToInteger("32767"), 32767);
     EXPECT_EQ(ToInteger("32767.5"), std::nullopt);
     EXPECT_EQ(ToInteger("-32768.4"), -32768);
     EXPECT_EQ(ToLong("2147483648"), std::nullopt);
 }
 
 TEST_F(SettingsTest, ScanOnStartStartsTheEngineAtOnceOnlyWhenTheLoadedFileSaysSo) {
-    const auto startsAtOnce = [&](const char* scanOnStart) {
-        WriteSettings(Line(Fields({{67, scanOnStart}})) + "\r\n");
+    for (const bool scanOnStart : {false, true}) {
+        WriteSettings(Line(Fields({{67, scanOnStart ? "1" : "0"}})) + "\r\n");
         Watchdog fresh({reactor, desktop, dialogs, calendar}, dir.path());
         fresh.Startup();
-        return fresh.Timer3->isActive() && fresh.Timer3->interval() == 100;
-    };
-    EXPECT_FALSE(startsAtOnce("0"));
-    EXPECT_TRUE(startsAtOnce("1"));
+        EXPECT_EQ(fresh.Timer3->isActive() && fresh.Timer3->interval() == 100, scanOnStart);
+    }
 }
 
 }  // namespace
