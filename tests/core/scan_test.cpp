@@ -140,6 +140,8 @@ TEST_F(ScanTest, EachRuleAnswersToItsOwnCheatBox) {
         {"r_farplane", "9", 0, "NoFog(Clearview)"},  {"r_lightmap", "1", 1, "WhiteWalls"},
         {"cg_3rd_person", "1", 3, "3rd Person"},      {"r_novis", "1", 2, "Wallhack"},
         {"r_novis", "hacked", 6, "Modified binaries!!"}, {"dm_playermodel", "tiedie", 4, "OGC Aimbot"},
+        {"cg_3rd_person", "hacked", 6, "Modified binaries!!"}, {"r_lightmap", "hacked", 6, "Modified binaries!!"},
+        {"r_farplane_nofog", "hacked", 6, "Modified binaries!!"},
     };
     for (const auto& c : cases) {
         // Clearview looks at the value's beginning: 0.5 passes.
@@ -316,6 +318,7 @@ TEST_F(EscalationTest, TheWarningThresholdAsTypedOrOffWhenUnusable) {
     EXPECT_EQ(out.find("\"two\""), out.rfind("\"two\"")) << "told once";
     bool usable = false;
     EXPECT_EQ(EscalationThreshold("101", usable), 101);
+    EXPECT_EQ(EscalationThreshold("1", usable), 1) << "every warning a kick";
     EXPECT_TRUE(usable);
     EXPECT_FALSE(EscalationThreshold("-3", usable).has_value());
     EXPECT_TRUE(usable);

@@ -118,6 +118,8 @@ TEST_F(WindowHandlersTest, ATabChangeHidesTheRowActionsAndThePatrolIntervalHasAF
     EXPECT_EQ(shown(), std::vector<std::string>{"Command14"});
     EXPECT_EQ(f.Players.selectedIndex(), 0u);
     EXPECT_EQ(f.Warnings.selectedIndex(), 0u);
+    w.TabStrip1_Click(0);
+    EXPECT_EQ(f.ShownPanel, 0) << "and back to the first";
 
     // The patrol interval has a floor of thirty on leaving the box; the scan interval has none.
     const std::pair<std::string, std::string> cases[] = {
