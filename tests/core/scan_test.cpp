@@ -316,9 +316,11 @@ TEST_F(EscalationTest, TheWarningThresholdAsTypedOrOffWhenUnusable) {
     EXPECT_NE(out.find("The threshold \"102\" for warnings is not a whole number from 0 to 101; that escalation is off."),
               std::string::npos);
     EXPECT_EQ(out.find("\"two\""), out.rfind("\"two\"")) << "told once";
+    w.form.AcWarns.setText("1");  // every warning a kick: the one left, and the kicks then make a ban
+    EXPECT_EQ(ScanOnce(), (Commands{"dumpuser \"Warned", "clientkick 0"}));
+    EXPECT_EQ(Rows(w.form.Bans), (Grid{{"10.0.0.7", "Warned", "3 accumulated kicks", "2026-12-05", ""}}));
     bool usable = false;
     EXPECT_EQ(EscalationThreshold("101", usable), 101);
-    EXPECT_EQ(EscalationThreshold("1", usable), 1) << "every warning a kick";
     EXPECT_TRUE(usable);
     EXPECT_FALSE(EscalationThreshold("-3", usable).has_value());
     EXPECT_TRUE(usable);
