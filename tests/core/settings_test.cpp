@@ -62,11 +62,13 @@ protected:
 };
 
 TEST_F(SettingsTest, AFreshWindowWritesEveryDefaultInItsPlaceAndASavedFileLoadsBack) {
-    // Each penalty row's Warning, Kick, Ban and days, as the window lays them out.
+    // Each penalty row's Warning, Kick, Ban and days, as the window lays them out, and each one
+    // among the window's elements.
     std::string rows;
     for (int r = 0; r < 9; ++r) {
         const auto p = w.form.Penalty(static_cast<PenaltyRow>(r));
-        for (const Element* e : std::initializer_list<const Element*>{p.Warning, p.Kick, p.Ban, p.Days}) rows += e->name();
+        for (const Element* e : std::initializer_list<const Element*>{p.Warning, p.Kick, p.Ban, p.Days})
+            rows += w.form.find(e->name()) == e ? e->name() : "(not in the window)";
     }
     EXPECT_EQ(rows, "Option5(0)Option3(0)Option4(0)Text3(7)Option5(1)Option3(1)Option4(1)Text3(1)"
                     "Option5(2)Option3(2)Option4(2)Text3(3)Option5(3)Option3(4)Option4(4)Text3(8)"
