@@ -92,7 +92,9 @@ inline std::vector<std::vector<std::string>> Rows(const Table& t) {
     return rows;
 }
 
-// FNV-1a, folding texts into one number: a whole trace compared at once.
+// FNV-1a, folding texts into one number: a whole trace compared at once. A trace starts from
+// kFnvBasis.
+inline constexpr std::uint64_t kFnvBasis = 1469598103934665603ull;
 inline std::uint64_t Fnv(std::uint64_t h, const std::string& s) {
     for (unsigned char c : s) h = (h ^ c) * 1099511628211ull;
     return h;

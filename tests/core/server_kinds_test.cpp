@@ -53,7 +53,7 @@ protected:
 
     // Every request with its time and bytes, folded into one number.
     std::uint64_t TraceHash() const {
-        std::uint64_t h = 1469598103934665603ull;
+        std::uint64_t h = test::kFnvBasis;
         for (const auto& c : server.received()) h = test::Fnv(h, std::to_string(c.atMs) + " " + c.datagram + "\n");
         return h;
     }

@@ -80,7 +80,7 @@ public:
         if (!closed_) Violation("the window did not close");
         reactor_.advance(kMinute);
         CheckRecovery();
-        std::uint64_t h = 1469598103934665603ull;
+        std::uint64_t h = test::kFnvBasis;
         for (const auto& c : server_.received()) h = test::Fnv(h, std::to_string(c.atMs) + " " + c.line + "\n");
         for (const auto* t : {&w_.form.Warnings, &w_.form.Kicks, &w_.form.Bans})
             for (const auto& r : t->rows())
